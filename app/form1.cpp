@@ -1,0 +1,177 @@
+#include "form1.h"
+
+#include "form1_layout.h"
+#include "golden_avenue.h"
+#include "mountains_and_water.h"
+#include "panel_shape.h"
+#include "qt_values.h"
+#include "surface_widget.h"
+#include "window_icon.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+QRect logicalRect(TwipRect rect)
+{
+    return QRect(logicalPixelsFromTwips(rect.left), logicalPixelsFromTwips(rect.top),
+        logicalPixelsFromTwips(rect.width), logicalPixelsFromTwips(rect.height));
+}
+
+QFont labelFont(double points)
+{
+    const WindowLayout& window = form1Window();
+    QFont font;
+    QStringList faces;
+    for (std::u16string_view face : window.labelFontFaces)
+        faces << toQString(face);
+    font.setFamilies(faces);
+    font.setWeight(QFont::Weight(window.labelFontWeight));
+    // A point is 20 twips.
+    font.setPixelSize(logicalPixelsFromTwips(int(points * 20)));
+    return font;
+}
+
+QWidget* makeControl(const ControlLayout& layout, QWidget* parent)
+{
+    switch (layout.kind) {
+    case ControlKind::Shape:
+        return new PanelShape(layout.look.background, layout.look.foreground, layout.look.outlinePixels, parent);
+    case ControlKind::Label: {
+        auto* label = new QLabel(toQString(layout.text), parent);
+        label->setFont(labelFont(layout.look.fontPoints));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(false);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, toQColor(layout.look.background));
+        palette.setColor(QPalette::WindowText, toQColor(layout.look.foreground));
+        label->setPalette(palette);
+        return label;
+    }
+    case ControlKind::CommandButton: {
+        auto* button = new QPushButton(toQString(layout.text), parent);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        return button;
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent)
+{
+    const WindowLayout& window = form1Window();
+    setWindowTitle(toQString(window.caption));
+    setWindowIcon(windowIcon());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, toQColor(window.background));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    buildControls();
+    resize(logicalPixelsFromTwips(window.clientWidth), logicalPixelsFromTwips(window.clientHeight));
+
+    m_reportError = [this](const QString& message) { QMessageBox::critical(this, windowTitle(), message); };
+}
+
+void Form1::buildControls()
+{
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    for (const ControlLayout& layout : form1Controls()) {
+        QWidget* control = makeControl(layout, this);
+        control->setObjectName(QString::fromUtf8(layout.name.data(), qsizetype(layout.name.size())));
+        control->setGeometry(logicalRect(layout.rect));
+        m_controls.emplace_back(layout.name, control);
+        if (layout.kind == ControlKind::CommandButton) {
+            wire(control, layout.name);
+            tabOrder.emplace_back(layout.tabIndex, control);
+        }
+    }
+
+    // The painting lies over the panel and labels and under the buttons.
+    m_surfaceWidget = new SurfaceWidget(this);
+    m_surfaceWidget->setGeometry(rect());
+    m_surfaceWidget->raise();
+    for (const auto& [tabIndex, button] : tabOrder)
+        button->raise();
+
+    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // The first in tab order has the focus from the start, visible or not.
+    if (!tabOrder.empty())
+        tabOrder.front().second->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::wire(QWidget* control, std::string_view name)
+{
+    auto* button = static_cast<QPushButton*>(control);
+    // clang-format off
+    const std::pair<std::string_view, std::function<void()>> wiring[] = {
+        { "CmdGsls", [this] { runHandler([this] { CmdGsls_Click(surface()); }); } },
+        { "CmdJgdd", [this] { runHandler([this] { CmdJgdd_Click(surface()); }); } },
+        { "CmdCls",  [this] { runHandler([this] { CmdCls_Click(); }); } },
+        { "CmdExit", [this] { CmdExit_Click(); } },
+    };
+    // clang-format on
+    for (const auto& [buttonName, click] : wiring) {
+        if (buttonName == name)
+            connect(button, &QPushButton::clicked, this, click);
+    }
+}
+
+Surface& Form1::surface() { return m_surfaceWidget->surface(); }
+
+QWidget* Form1::control(std::string_view name) const
+{
+    for (const auto& [controlName, control] : m_controls) {
+        if (controlName == name)
+            return control;
+    }
+    return nullptr;
+}
+
+void Form1::runHandler(const std::function<void()>& handler)
+{
+    // Once the program is ending, clicks still queued behind the exit do
+    // nothing.
+    if (m_ending)
+        return;
+    m_surfaceWidget->matchLayerToWidget();
+    QString failure;
+    try {
+        handler();
+    } catch (const RunTimeError& error) {
+        failure = QString::fromStdString(error.what());
+    } catch (const std::exception& error) {
+        failure = QString::fromStdString(error.what());
+    }
+    // What was painted up to a failure stays, and shows.
+    surface().present();
+    if (!failure.isEmpty() && m_reportError)
+        m_reportError(QStringLiteral("Run-time error: %1").arg(failure));
+}
+
+void Form1::CmdCls_Click() { raiseOnFailure(surface().Cls()); }
+
+void Form1::CmdExit_Click()
+{
+    m_ending = true;
+    hide();
+    QCoreApplication::exit(0);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_surfaceWidget->setGeometry(rect());
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+class Surface;
+class SurfaceWidget;
+
+// The program's only window, built from the layout tables.
+class Form1 : public QWidget {
+public:
+    using ErrorReporter = std::function<void(const QString& message)>;
+
+    explicit Form1(QWidget* parent = nullptr);
+
+    Surface& surface();
+    QWidget* control(std::string_view name) const;
+
+    // By default a run-time error is shown in a modal message box once the
+    // handler has stopped.
+    void setErrorReporter(ErrorReporter reporter) { m_reportError = std::move(reporter); }
+
+    void CmdCls_Click();
+    void CmdExit_Click();
+
+    bool isEnding() const { return m_ending; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void wire(QWidget* button, std::string_view name);
+    void runHandler(const std::function<void()>& handler);
+
+    SurfaceWidget* m_surfaceWidget = nullptr;
+    std::vector<std::pair<std::string_view, QWidget*>> m_controls;
+    ErrorReporter m_reportError;
+    bool m_ending = false;
+};

@@ -1,0 +1,3 @@
+#include "golden_avenue.h"
+
+void CmdJgdd_Click(Surface& surface) { paintGoldenAvenue(surface); }

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "picture_support.h"
+#include "stepped_range.h"
+#include "surface.h"
+
+// The click handler of CmdJgdd: a sun (light-yellow rim, light-red core) with
+// 32 rays, a large magenta arch and a bridge of six small arches beneath it.
+// Rays and small arches are painted once per palette colour and stay in the
+// last. Leaves the pen width at 2.
+void CmdJgdd_Click(Surface& surface);
+
+template <typename DrawingSurface, typename Maths = StandardMaths>
+void paintGoldenAvenue(DrawingSurface& surface, const Maths& maths = {})
+{
+    const TwipPoint sun { 8000, 2000 };
+    raiseOnFailure(surface.DrawWidth(3));
+    raiseOnFailure(surface.Circle(sun, 500, paletteColor(PaletteIndex::LightYellow)));
+    raiseOnFailure(surface.DrawWidth(66));
+    raiseOnFailure(surface.Circle(sun, 0, paletteColor(PaletteIndex::LightRed)));
+    raiseOnFailure(surface.DrawWidth(1));
+
+    // Each ray is painted from radius 666 outward before the next angle
+    // starts. Cos(t) and Sin(t) are the same for every radius of a ray, so
+    // they are taken once per ray; the points are exactly the same.
+    int c = int(PaletteIndex::LightBlue);
+    do {
+        const Color color = QBColor(c);
+        for (const double t : steppedRange(3.14, -3.14, -6.28 / 32)) {
+            const double cosT = maths.Cos(t);
+            const double sinT = maths.Sin(t);
+            for (const double r : steppedRange(666, 1800, 0.1))
+                putPoint(surface, 8000 + cosT * r, 2000 - sinT * r, color);
+        }
+        c = c + 1;
+    } while (c != 15);
+
+    raiseOnFailure(surface.DrawWidth(3));
+    const Color magenta = paletteColor(PaletteIndex::Magenta);
+    for (const double t : steppedRange(3.14, 0, -3.14 / 9999))
+        putPoint(surface, maths.Cos(t) * 3450 + 8350, 6000 - maths.Sin(t) * 1400, magenta);
+
+    raiseOnFailure(surface.DrawWidth(2));
+    c = int(PaletteIndex::LightBlue);
+    do {
+        const Color color = QBColor(c);
+        for (const int cx : steppedRange(6350, 10350, 800)) {
+            for (const double t : steppedRange(3.14, 0, -3.14 / 9999))
+                putPoint(surface, cx + maths.Cos(t) * 400, 5900 - maths.Sin(t) * 600, color);
+        }
+        c = c + 1;
+    } while (c != 15);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "picture_support.h"
+#include "stepped_range.h"
+#include "surface.h"
+
+// The click handler of CmdGsls: a light-yellow frame around the panel, a wave
+// line of growing height (the mountains) and four horizontal runs (the
+// water). Mountains and water are painted once per palette colour, so the
+// colours sweep over them and the last one stays. Leaves the pen width at 2.
+void CmdGsls_Click(Surface& surface);
+
+template <typename DrawingSurface, typename Maths = StandardMaths>
+void paintMountainsAndWater(DrawingSurface& surface, const Maths& maths = {})
+{
+    raiseOnFailure(surface.DrawWidth(2));
+    raiseOnFailure(
+        surface.Line({ 40, 40 }, { 11950, 8220 }, paletteColor(PaletteIndex::LightYellow), LineShape::BoxOutline));
+    raiseOnFailure(surface.DrawWidth(3));
+
+    // The colour test comes after each pass and compares for equality only.
+    int c = int(PaletteIndex::LightYellow);
+    do {
+        const Color color = QBColor(c);
+        for (const double x : steppedRange(555, 5555, 0.1)) {
+            const double y = 3000 - (maths.Sin(x / 333) * 0.4) * x;
+            putPoint(surface, x, y, color);
+        }
+        c = c - 1;
+    } while (c != 10);
+
+    raiseOnFailure(surface.DrawWidth(2));
+
+    c = int(PaletteIndex::LightYellow);
+    do {
+        const Color color = QBColor(c);
+        for (const int k : steppedRange(4, 1, -1)) {
+            const int y = 7300 - 300 * k;
+            const int x1 = 8350 - 800 * k;
+            const int x2 = 8350 + 800 * k;
+            for (const double x : steppedRange(x1, x2, 0.1))
+                putPoint(surface, x, y, color);
+        }
+        c = c - 1;
+    } while (c != 9);
+}

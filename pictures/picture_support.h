@@ -1,0 +1,34 @@
+#pragma once
+
+#include "palette.h"
+#include "run_time_error.h"
+#include "twips.h"
+
+#include <cfloat>
+#include <cmath>
+
+// The maths functions the pictures call. A picture takes them as a parameter
+// so that a test can make the arithmetic fail where it chooses.
+struct StandardMaths {
+    double Sin(double angle) const { return std::sin(angle); }
+    double Cos(double angle) const { return std::cos(angle); }
+};
+
+// Points are computed in double precision and handed over in single. A value
+// that is not a number, or too large for single precision, is a
+// floating-point fault and raises the run-time error.
+inline TwipPoint singlePrecisionPoint(double x, double y)
+{
+    if (std::isnan(x) || std::isnan(y)) [[unlikely]]
+        throw RunTimeError("Invalid floating-point operation: a point of the picture is not a number.");
+    if (!(std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX)) [[unlikely]]
+        throw RunTimeError("Overflow: a point of the picture is beyond single precision.");
+    return { float(x), float(y) };
+}
+
+template <typename DrawingSurface> inline void putPoint(DrawingSurface& surface, double x, double y, Color color)
+{
+    raiseOnFailure(surface.PSet(singlePrecisionPoint(x, y), color));
+}
+
+inline Color paletteColor(PaletteIndex index) { return QBColor(int(index)); }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// The program's run-time error. A handler has no local recovery: whatever
+// raises one ends the handler at once, and what it painted stays.
+class RunTimeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class SurfaceStatus {
+    Ok,
+    InvalidCoordinate,
+    InvalidColor,
+    InvalidPenWidth,
+    InvalidRadius,
+};
+
+std::string describe(SurfaceStatus status);
+
+// Callers of the drawing operations pass every status through this, so that a
+// failure becomes the run-time error the handler stops on.
+inline void raiseOnFailure(SurfaceStatus status)
+{
+    if (status != SurfaceStatus::Ok) [[unlikely]]
+        throw RunTimeError(describe(status));
+}

@@ -1,0 +1,189 @@
+#include "surface.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isFinite(TwipPoint point) { return std::isfinite(point.x) && std::isfinite(point.y); }
+
+// Pixel coordinates of far-off points are clamped to this, which keeps every
+// sum of a coordinate and a pen width inside int.
+constexpr double kFarAway = 1 << 29;
+
+} // namespace
+
+Surface::Surface(QSize devicePixels, double devicePixelRatio) { resize(devicePixels, devicePixelRatio); }
+
+SurfaceStatus Surface::DrawWidth(int pixels)
+{
+    if (pixels < 1 || pixels > kMaxDrawWidth)
+        return SurfaceStatus::InvalidPenWidth;
+    m_drawWidth = pixels;
+    // A pixel of the dot is in when its centre lies within the disc of
+    // diameter w centred on the middle of the w-by-w box.
+    const double radius = pixels / 2.0;
+    m_dot.assign(std::size_t(pixels), Span {});
+    for (int row = 0; row < pixels; ++row) {
+        const double dy = row + 0.5 - radius;
+        const double halfChord = std::sqrt(std::max(0.0, radius * radius - dy * dy));
+        // Columns whose centre c + 0.5 satisfies |c + 0.5 - radius| <= halfChord.
+        const int first = int(std::ceil(radius - halfChord - 0.5));
+        const int last = int(std::floor(radius + halfChord - 0.5));
+        m_dot[std::size_t(row)] = { std::max(0, first), std::min(pixels - 1, last) };
+    }
+    return SurfaceStatus::Ok;
+}
+
+int Surface::pixelFromTwips(float twips) const
+{
+    const double pixel = std::floor(devicePixelsFromTwips(twips, m_devicePixelRatio));
+    return int(std::clamp(pixel, -kFarAway, kFarAway));
+}
+
+SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape shape)
+{
+    if (!isFinite(from) || !isFinite(to))
+        return SurfaceStatus::InvalidCoordinate;
+    if (!color.isValid())
+        return SurfaceStatus::InvalidColor;
+    countOperation();
+    switch (shape) {
+    case LineShape::BoxOutline: {
+        const int x1 = std::min(pixelFromTwips(from.x), pixelFromTwips(to.x));
+        const int x2 = std::max(pixelFromTwips(from.x), pixelFromTwips(to.x));
+        const int y1 = std::min(pixelFromTwips(from.y), pixelFromTwips(to.y));
+        const int y2 = std::max(pixelFromTwips(from.y), pixelFromTwips(to.y));
+        // Each edge is the band a dot of the pen width sweeps along it, so
+        // the box meets a point drawn on its corner exactly.
+        const int before = m_drawWidth / 2;
+        const int after = m_drawWidth - 1 - before;
+        const std::uint32_t argb = color.opaqueArgb();
+        fillRect(x1 - before, y1 - before, x2 + after, y1 + after, argb);
+        fillRect(x1 - before, y2 - before, x2 + after, y2 + after, argb);
+        fillRect(x1 - before, y1 - before, x1 + after, y2 + after, argb);
+        fillRect(x2 - before, y1 - before, x2 + after, y2 + after, argb);
+        break;
+    }
+    }
+    return SurfaceStatus::Ok;
+}
+
+SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
+{
+    if (!isFinite(center))
+        return SurfaceStatus::InvalidCoordinate;
+    if (!std::isfinite(radius) || radius < 0)
+        return SurfaceStatus::InvalidRadius;
+    if (!color.isValid())
+        return SurfaceStatus::InvalidColor;
+    countOperation();
+
+    // The ring is centred where a dot at the centre would be, and holds the
+    // pixels whose centres lie within half a pen width of the circle.
+    const double halfPen = m_drawWidth / 2.0;
+    const double cx = pixelFromTwips(center.x) - m_drawWidth / 2 + halfPen;
+    const double cy = pixelFromTwips(center.y) - m_drawWidth / 2 + halfPen;
+    const double ring = devicePixelsFromTwips(radius, m_devicePixelRatio);
+    const double inner = std::max(0.0, ring - halfPen);
+    const double outer = ring + halfPen;
+    const double innerSquared = inner * inner;
+    const double outerSquared = outer * outer;
+
+    const int left = int(std::clamp(std::floor(cx - outer), 0.0, double(m_width)));
+    const int right = int(std::clamp(std::ceil(cx + outer), -1.0, double(m_width - 1)));
+    const int top = int(std::clamp(std::floor(cy - outer), 0.0, double(m_height)));
+    const int bottom = int(std::clamp(std::ceil(cy + outer), -1.0, double(m_height - 1)));
+    const std::uint32_t argb = color.opaqueArgb();
+    bool painted = false;
+    for (int y = top; y <= bottom; ++y) {
+        const double dy = y + 0.5 - cy;
+        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
+        for (int x = left; x <= right; ++x) {
+            const double dx = x + 0.5 - cx;
+            const double distanceSquared = dx * dx + dy * dy;
+            if (distanceSquared >= innerSquared && distanceSquared <= outerSquared) {
+                line[x] = argb;
+                painted = true;
+            }
+        }
+    }
+    if (painted)
+        markDirty(left, top, right, bottom);
+    return SurfaceStatus::Ok;
+}
+
+SurfaceStatus Surface::Cls()
+{
+    std::fill(m_pixels.begin(), m_pixels.end(), 0u);
+    if (m_width > 0 && m_height > 0)
+        markDirty(0, 0, m_width - 1, m_height - 1);
+    return SurfaceStatus::Ok;
+}
+
+void Surface::resize(QSize devicePixels, double devicePixelRatio)
+{
+    m_width = std::max(0, devicePixels.width());
+    m_height = std::max(0, devicePixels.height());
+    m_devicePixelRatio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), 0u);
+    // The image only wraps our buffer: the drawing code writes the words
+    // directly and the widget draws the image without a copy.
+    m_image = QImage(reinterpret_cast<uchar*>(m_pixels.data()), m_width, m_height, qsizetype(m_width) * 4,
+        QImage::Format_ARGB32_Premultiplied);
+    m_image.setDevicePixelRatio(m_devicePixelRatio);
+    clearDirty();
+}
+
+void Surface::clearDirty()
+{
+    m_dirtyLeft = m_dirtyTop = std::numeric_limits<int>::max();
+    m_dirtyRight = m_dirtyBottom = -1;
+}
+
+void Surface::erase(QRect deviceRect)
+{
+    const QRect rect = deviceRect.intersected(QRect(0, 0, m_width, m_height));
+    if (rect.isEmpty())
+        return;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
+        std::fill(line + rect.left(), line + rect.right() + 1, 0u);
+    }
+}
+
+void Surface::fillRect(int left, int top, int right, int bottom, std::uint32_t argb)
+{
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_width - 1);
+    bottom = std::min(bottom, m_height - 1);
+    if (left > right || top > bottom)
+        return;
+    for (int y = top; y <= bottom; ++y) {
+        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
+        std::fill(line + left, line + right + 1, argb);
+    }
+    markDirty(left, top, right, bottom);
+}
+
+void Surface::presentIfDue()
+{
+    m_untilClockCheck = kOperationsPerClockCheck;
+    if (!m_presenter)
+        return;
+    if (std::chrono::steady_clock::now() - m_lastPresent >= kPresentInterval)
+        present();
+}
+
+void Surface::present()
+{
+    m_lastPresent = std::chrono::steady_clock::now();
+    if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
+        return;
+    const QRect rect(QPoint(m_dirtyLeft, m_dirtyTop), QPoint(m_dirtyRight, m_dirtyBottom));
+    clearDirty();
+    if (m_presenter) {
+        m_presenter->present(rect);
+        ++m_presentCount;
+    }
+}

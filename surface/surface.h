@@ -1,0 +1,179 @@
+#pragma once
+
+#include "run_time_error.h"
+#include "twips.h"
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+enum class LineShape {
+    BoxOutline,
+};
+
+// Puts a changed region of the layer on the screen before it returns. It must
+// not run the event loop: the handler that is painting still owns the thread.
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    virtual void present(QRect deviceRect) = 0;
+};
+
+// The window's client area as the drawing operations see it: an image layer
+// in device pixels, transparent where nothing is painted, composited by the
+// window over its background, panel and labels and under its buttons.
+//
+// Conventions for every drawing operation:
+// - Points are twips; they map to device pixels through devicePixelsFromTwips.
+// - The pen width is in device pixels and stays in force until set again.
+// - A dot of pen width w is a filled disc w pixels across, centred on the
+//   pixel holding the point (on its top-left corner when w is even).
+// - What falls outside the layer is dropped silently; a value that is not a
+//   number, or a colour outside the palette, is refused with a failure status
+//   and leaves the layer as it was.
+class Surface {
+public:
+    static constexpr int kMaxDrawWidth = 32767;
+    static constexpr std::chrono::milliseconds kPresentInterval { 16 };
+    static constexpr int kOperationsPerClockCheck = 1024;
+
+    explicit Surface(QSize devicePixels = {}, double devicePixelRatio = 1.0);
+
+    [[nodiscard]] SurfaceStatus DrawWidth(int pixels);
+    int drawWidth() const { return m_drawWidth; }
+
+    [[nodiscard]] SurfaceStatus Line(TwipPoint from, TwipPoint to, Color color, LineShape shape);
+    // Radius 0 gives a dot as wide as the pen.
+    [[nodiscard]] SurfaceStatus Circle(TwipPoint center, float radius, Color color);
+    [[nodiscard]] SurfaceStatus PSet(TwipPoint point, Color color);
+    // Removes all painting; the pen width stays.
+    [[nodiscard]] SurfaceStatus Cls();
+
+    // A new size or density loses the painting, as the window system's
+    // repaint of an enlarged window would.
+    void resize(QSize devicePixels, double devicePixelRatio);
+    // Drops the painting in a region the window system has repainted.
+    void erase(QRect deviceRect);
+
+    // Painting reaches the presenter about every kPresentInterval while
+    // operations run, and in full on present().
+    void setPresenter(Presenter* presenter) { m_presenter = presenter; }
+    void present();
+    int presentCount() const { return m_presentCount; }
+
+    // Shares the surface's pixels: copy() it to keep a snapshot.
+    const QImage& layer() const { return m_image; }
+    QSize size() const { return { m_width, m_height }; }
+    double devicePixelRatio() const { return m_devicePixelRatio; }
+
+private:
+    // One row of a dot: the first and last pixel, as offsets from the dot's
+    // left edge.
+    struct Span {
+        int first = 0;
+        int last = 0;
+    };
+
+    void countOperation();
+    void presentIfDue();
+    void markDirty(int left, int top, int right, int bottom);
+    void clearDirty();
+    void fillRect(int left, int top, int right, int bottom, std::uint32_t argb);
+    void stampDot(double u, double v, std::uint32_t argb);
+    int pixelFromTwips(float twips) const;
+
+    int m_width = 0;
+    int m_height = 0;
+    double m_devicePixelRatio = 1.0;
+    std::vector<std::uint32_t> m_pixels;
+    QImage m_image;
+
+    int m_drawWidth = 1;
+    std::vector<Span> m_dot { Span {} };
+
+    // Empty while left > right.
+    int m_dirtyLeft = std::numeric_limits<int>::max();
+    int m_dirtyTop = std::numeric_limits<int>::max();
+    int m_dirtyRight = -1;
+    int m_dirtyBottom = -1;
+
+    Presenter* m_presenter = nullptr;
+    int m_untilClockCheck = kOperationsPerClockCheck;
+    std::chrono::steady_clock::time_point m_lastPresent = std::chrono::steady_clock::now();
+    int m_presentCount = 0;
+};
+
+// PSet and what it needs are inline because a picture calls it up to
+// 2.5 million times a click; an out-of-line call would cost more than the
+// pixel stores themselves.
+
+inline void Surface::countOperation()
+{
+    if (--m_untilClockCheck <= 0) [[unlikely]]
+        presentIfDue();
+}
+
+inline void Surface::markDirty(int left, int top, int right, int bottom)
+{
+    m_dirtyLeft = std::min(m_dirtyLeft, left);
+    m_dirtyTop = std::min(m_dirtyTop, top);
+    m_dirtyRight = std::max(m_dirtyRight, right);
+    m_dirtyBottom = std::max(m_dirtyBottom, bottom);
+}
+
+inline void Surface::stampDot(double u, double v, std::uint32_t argb)
+{
+    const int width = m_drawWidth;
+    // Rejecting far points in floating point keeps the int conversion below
+    // within range whatever the coordinate.
+    if (!(u > -width && u < m_width + width && v > -width && v < m_height + width))
+        return;
+    const int left = int(std::floor(u)) - width / 2;
+    const int top = int(std::floor(v)) - width / 2;
+    const int firstRow = std::max(0, -top);
+    const int lastRow = std::min(width - 1, m_height - 1 - top);
+    if (firstRow > lastRow)
+        return;
+    int dirtyLeft = m_width;
+    int dirtyRight = -1;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int first = std::max(0, left + m_dot[row].first);
+        const int last = std::min(m_width - 1, left + m_dot[row].last);
+        std::uint32_t* line = m_pixels.data() + std::size_t(top + row) * m_width;
+        for (int x = first; x <= last; ++x)
+            line[x] = argb;
+        dirtyLeft = std::min(dirtyLeft, first);
+        dirtyRight = std::max(dirtyRight, last);
+    }
+    if (dirtyLeft <= dirtyRight)
+        markDirty(dirtyLeft, top + firstRow, dirtyRight, top + lastRow);
+}
+
+inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
+{
+    if (!std::isfinite(point.x) || !std::isfinite(point.y)) [[unlikely]]
+        return SurfaceStatus::InvalidCoordinate;
+    if (!color.isValid()) [[unlikely]]
+        return SurfaceStatus::InvalidColor;
+    countOperation();
+    const double u = devicePixelsFromTwips(point.x, m_devicePixelRatio);
+    const double v = devicePixelsFromTwips(point.y, m_devicePixelRatio);
+    if (m_drawWidth > 1) {
+        stampDot(u, v, color.opaqueArgb());
+        return SurfaceStatus::Ok;
+    }
+    if (!(u >= 0 && u < m_width && v >= 0 && v < m_height))
+        return SurfaceStatus::Ok;
+    // Both are non-negative here, so truncation is the floor.
+    const int x = int(u);
+    const int y = int(v);
+    m_pixels[std::size_t(y) * m_width + x] = color.opaqueArgb();
+    markDirty(x, y, x, y);
+    return SurfaceStatus::Ok;
+}

@@ -1,0 +1,85 @@
+#include "surface_widget.h"
+
+#include <QEvent>
+#include <QExposeEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QWindow>
+
+#include <cmath>
+
+SurfaceWidget::SurfaceWidget(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    m_surface.setPresenter(this);
+}
+
+void SurfaceWidget::matchLayerToWidget()
+{
+    const double ratio = devicePixelRatioF();
+    const QSize devicePixels(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    if (devicePixels != m_surface.size() || ratio != m_surface.devicePixelRatio())
+        m_surface.resize(devicePixels, ratio);
+}
+
+QRect SurfaceWidget::deviceRectFromLogical(const QRect& rect) const
+{
+    const double ratio = m_surface.devicePixelRatio();
+    const QRectF device(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio);
+    return device.toAlignedRect();
+}
+
+void SurfaceWidget::present(QRect deviceRect)
+{
+    const double ratio = m_surface.devicePixelRatio();
+    const QRectF logical(
+        deviceRect.x() / ratio, deviceRect.y() / ratio, deviceRect.width() / ratio, deviceRect.height() / ratio);
+    repaint(logical.toAlignedRect());
+}
+
+void SurfaceWidget::dropPainting(const QRegion& region)
+{
+    for (const QRect& rect : region)
+        m_surface.erase(deviceRectFromLogical(rect));
+    update(region);
+}
+
+bool SurfaceWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && watched == window()->windowHandle()) {
+        // The exposed region is the only word of which part the window
+        // system lost; Qt would otherwise refill it from its backing store,
+        // which still holds the painting.
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        const QRegion exposed = static_cast<QExposeEvent*>(event)->region();
+        QT_WARNING_POP
+        dropPainting(exposed.translated(-mapTo(window(), QPoint(0, 0))));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* event)
+{
+    matchLayerToWidget();
+    QPainter painter(this);
+    const QRect target = event->rect();
+    painter.drawImage(target, m_surface.layer(), deviceRectFromLogical(target));
+}
+
+void SurfaceWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    matchLayerToWidget();
+}
+
+void SurfaceWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (QWindow* handle = window()->windowHandle())
+        handle->installEventFilter(this);
+    matchLayerToWidget();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "surface.h"
+
+#include <QWidget>
+
+class QRegion;
+
+// Shows a Surface's layer and keeps it the size of the widget in device
+// pixels. It lets mouse events through to whatever lies beneath.
+//
+// The layer is not a saved copy of the window: wherever the window system
+// has the window repainted, the painting there is dropped, so the window
+// shows what lies under it again.
+class SurfaceWidget : public QWidget, public Presenter {
+public:
+    explicit SurfaceWidget(QWidget* parent = nullptr);
+
+    Surface& surface() { return m_surface; }
+    const Surface& surface() const { return m_surface; }
+
+    // Brings the layer in line with the widget's size and density, which
+    // drops the painting when either changed.
+    void matchLayerToWidget();
+
+    // Repaints now, without the event loop, so painting shows while a
+    // handler runs.
+    void present(QRect deviceRect) override;
+
+    // Drops the painting in a region the window system asks to be redrawn,
+    // given in this widget's coordinates.
+    void dropPainting(const QRegion& region);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QRect deviceRectFromLogical(const QRect& rect) const;
+
+    Surface m_surface;
+};
