@@ -3,9 +3,10 @@
 #   make test   installs what is missing, builds, runs every test
 
 BUILD_DIR := build
+SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench clean
+.PHONY: run test build deps bench sanitize clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,11 +18,21 @@ build: deps
 run: build
 	@./$(BUILD_DIR)/tuxing
 
-test: build
+# The unit and widget tests run a second time under the sanitizers; the
+# end-to-end tests drive the optimised program only.
+test: build sanitize
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUXING_SANITIZE=ON \
+		-DTUXING_BUILD_BENCHMARKS=OFF > /dev/null
+	@cmake --build $(SANITIZE_DIR) --target tuxing_tests
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer-suppressions.txt \
+		ctest --test-dir $(SANITIZE_DIR) -L unit --output-on-failure
 
 bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
