@@ -13,6 +13,8 @@ std::string describe(SurfaceStatus status)
         return "The pen width must be a whole number of pixels from 1 to 32767.";
     case SurfaceStatus::InvalidRadius:
         return "A circle was given a radius that is negative or not a finite number.";
+    case SurfaceStatus::DeviceFailure:
+        return "The drawing surface could not carry out the operation.";
     }
     return "The drawing operation failed.";
 }

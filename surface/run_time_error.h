@@ -16,6 +16,7 @@ enum class SurfaceStatus {
     InvalidColor,
     InvalidPenWidth,
     InvalidRadius,
+    DeviceFailure,
 };
 
 std::string describe(SurfaceStatus status);

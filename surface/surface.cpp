@@ -18,6 +18,8 @@ SurfaceStatus Surface::DrawWidth(int pixels)
 {
     if (pixels < 1 || pixels > kMaxDrawWidth)
         return SurfaceStatus::InvalidPenWidth;
+    if (!countOperation())
+        return SurfaceStatus::DeviceFailure;
     m_drawWidth = pixels;
     // A pixel of the dot is in when its centre lies within the disc of
     // diameter w centred on the middle of the w-by-w box.
@@ -46,7 +48,8 @@ SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape
         return SurfaceStatus::InvalidCoordinate;
     if (!color.isValid())
         return SurfaceStatus::InvalidColor;
-    countOperation();
+    if (!countOperation())
+        return SurfaceStatus::DeviceFailure;
     switch (shape) {
     case LineShape::BoxOutline: {
         const int x1 = std::min(pixelFromTwips(from.x), pixelFromTwips(to.x));
@@ -76,7 +79,8 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
         return SurfaceStatus::InvalidRadius;
     if (!color.isValid())
         return SurfaceStatus::InvalidColor;
-    countOperation();
+    if (!countOperation())
+        return SurfaceStatus::DeviceFailure;
 
     // The ring is centred where a dot at the centre would be, and holds the
     // pixels whose centres lie within half a pen width of the circle.
@@ -114,6 +118,8 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
 
 SurfaceStatus Surface::Cls()
 {
+    if (!countOperation())
+        return SurfaceStatus::DeviceFailure;
     std::fill(m_pixels.begin(), m_pixels.end(), 0u);
     if (m_width > 0 && m_height > 0)
         markDirty(0, 0, m_width - 1, m_height - 1);
@@ -166,13 +172,37 @@ void Surface::fillRect(int left, int top, int right, int bottom, std::uint32_t a
     markDirty(left, top, right, bottom);
 }
 
-void Surface::presentIfDue()
+bool Surface::checkpoint()
 {
-    m_untilClockCheck = kOperationsPerClockCheck;
-    if (!m_presenter)
-        return;
-    if (std::chrono::steady_clock::now() - m_lastPresent >= kPresentInterval)
-        present();
+    const std::int64_t counted = m_armedFor;
+    bool fails = false;
+    if (m_untilFault > 0) {
+        m_untilFault -= counted;
+        fails = m_untilFault == 0;
+    }
+    m_untilClockCheck -= counted;
+    if (m_untilClockCheck <= 0) {
+        m_untilClockCheck = kOperationsPerClockCheck;
+        if (m_presenter && std::chrono::steady_clock::now() - m_lastPresent >= kPresentInterval)
+            present();
+    }
+    armCheckpoint();
+    return !fails;
+}
+
+void Surface::armCheckpoint()
+{
+    m_armedFor = m_untilFault > 0 ? std::min(m_untilClockCheck, m_untilFault) : m_untilClockCheck;
+    m_untilCheckpoint = m_armedFor;
+}
+
+void Surface::failOperation(std::int64_t count)
+{
+    // Operations already counted since the last checkpoint still count
+    // towards the clock.
+    m_untilClockCheck = std::max<std::int64_t>(1, m_untilClockCheck - (m_armedFor - m_untilCheckpoint));
+    m_untilFault = std::max<std::int64_t>(count, 0);
+    armCheckpoint();
 }
 
 void Surface::present()

@@ -67,6 +67,10 @@ public:
     void present();
     int presentCount() const { return m_presentCount; }
 
+    // Testing: the operation `count` operations from now (1 is the next one)
+    // fails with SurfaceStatus::DeviceFailure and paints nothing; 0 disarms.
+    void failOperation(std::int64_t count);
+
     // Shares the surface's pixels: copy() it to keep a snapshot.
     const QImage& layer() const { return m_image; }
     QSize size() const { return { m_width, m_height }; }
@@ -80,8 +84,9 @@ private:
         int last = 0;
     };
 
-    void countOperation();
-    void presentIfDue();
+    [[nodiscard]] bool countOperation();
+    [[nodiscard]] bool checkpoint();
+    void armCheckpoint();
     void markDirty(int left, int top, int right, int bottom);
     void clearDirty();
     void fillRect(int left, int top, int right, int bottom, std::uint32_t argb);
@@ -104,7 +109,12 @@ private:
     int m_dirtyBottom = -1;
 
     Presenter* m_presenter = nullptr;
-    int m_untilClockCheck = kOperationsPerClockCheck;
+    // One countdown serves both the presenting clock and the injected fault,
+    // so a point pays a single decrement for them.
+    std::int64_t m_untilCheckpoint = kOperationsPerClockCheck;
+    std::int64_t m_armedFor = kOperationsPerClockCheck;
+    std::int64_t m_untilClockCheck = kOperationsPerClockCheck;
+    std::int64_t m_untilFault = 0;
     std::chrono::steady_clock::time_point m_lastPresent = std::chrono::steady_clock::now();
     int m_presentCount = 0;
 };
@@ -113,10 +123,12 @@ private:
 // 2.5 million times a click; an out-of-line call would cost more than the
 // pixel stores themselves.
 
-inline void Surface::countOperation()
+// False when the operation must fail instead.
+inline bool Surface::countOperation()
 {
-    if (--m_untilClockCheck <= 0) [[unlikely]]
-        presentIfDue();
+    if (--m_untilCheckpoint <= 0) [[unlikely]]
+        return checkpoint();
+    return true;
 }
 
 inline void Surface::markDirty(int left, int top, int right, int bottom)
@@ -161,7 +173,8 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
         return SurfaceStatus::InvalidCoordinate;
     if (!color.isValid()) [[unlikely]]
         return SurfaceStatus::InvalidColor;
-    countOperation();
+    if (!countOperation()) [[unlikely]]
+        return SurfaceStatus::DeviceFailure;
     const double u = devicePixelsFromTwips(point.x, m_devicePixelRatio);
     const double v = devicePixelsFromTwips(point.y, m_devicePixelRatio);
     if (m_drawWidth > 1) {

@@ -1,0 +1,389 @@
+#include "palette.h"
+#include "surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr QSize kMaximized { 1280, 1024 };
+const Color kLightRed = QBColor(12);
+
+std::uint32_t pixel(const Surface& surface, int x, int y) { return surface.layer().pixel(x, y); }
+
+bool painted(const Surface& surface, int x, int y) { return qAlpha(surface.layer().pixel(x, y)) != 0; }
+
+// The painted pixels' bounding box and count.
+struct Footprint {
+    QRect bounds;
+    int count = 0;
+};
+
+Footprint footprint(const Surface& surface)
+{
+    Footprint result;
+    const QImage& image = surface.layer();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y))) {
+                result.bounds |= QRect(x, y, 1, 1);
+                ++result.count;
+            }
+        }
+    }
+    return result;
+}
+
+class RecordingPresenter : public Presenter {
+public:
+    std::vector<QRect> rects;
+    void present(QRect deviceRect) override { rects.push_back(deviceRect); }
+};
+
+} // namespace
+
+TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
+{
+    Surface surface(kMaximized);
+    ASSERT_EQ(surface.PSet({ 555, 3000 }, kLightRed), SurfaceStatus::Ok);
+    const Footprint dot = footprint(surface);
+    EXPECT_EQ(dot.count, 1);
+    EXPECT_EQ(dot.bounds, QRect(37, 200, 1, 1));
+    EXPECT_EQ(pixel(surface, 37, 200), qRgb(255, 0, 0));
+
+    // Fifteen twips to a pixel, and a pixel holds [15 i, 15 i + 15).
+    ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 14.99f, 15 }, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 30, 29.99f }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 0, 1));
+    EXPECT_TRUE(painted(surface, 2, 1));
+    EXPECT_EQ(footprint(surface).count, 2);
+}
+
+struct DotCase {
+    const char* name;
+    int width;
+    QRect bounds; // around the point (3000, 3000) twips, pixel (200, 200)
+    int count;
+    int tolerance = 0;
+};
+
+class SurfaceDot : public ::testing::TestWithParam<DotCase> { };
+
+TEST_P(SurfaceDot, wideDotIsAFilledDiscOfThePenWidth)
+{
+    const DotCase& dot = GetParam();
+    Surface surface(kMaximized);
+    ASSERT_EQ(surface.DrawWidth(dot.width), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    const Footprint found = footprint(surface);
+    EXPECT_EQ(found.bounds, dot.bounds);
+    EXPECT_NEAR(found.count, dot.count, dot.tolerance);
+    // Filled: every row is one unbroken run, symmetric about the middle.
+    const QRect& box = found.bounds;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        int first = -1, last = -1;
+        for (int x = box.left(); x <= box.right(); ++x) {
+            if (painted(surface, x, y)) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        }
+        ASSERT_GE(first, 0) << "row " << y;
+        for (int x = first; x <= last; ++x)
+            ASSERT_TRUE(painted(surface, x, y)) << x << "," << y;
+        EXPECT_EQ(first - box.left(), box.right() - last) << "row " << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Surface, SurfaceDot,
+    ::testing::Values(DotCase { "width1", 1, QRect(200, 200, 1, 1), 1 },
+        DotCase { "width2", 2, QRect(199, 199, 2, 2), 4 }, DotCase { "width3", 3, QRect(199, 199, 3, 3), 9 },
+        // A disc of diameter 66 covers about pi * 33^2 = 3421 pixels.
+        DotCase { "width66", 66, QRect(167, 167, 66, 66), 3421, 20 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SurfaceDotShape, sixtySixPixelDotIsRound)
+{
+    Surface surface(kMaximized);
+    ASSERT_EQ(surface.DrawWidth(66), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    // The corners of its box stay empty, the middle row and column are full.
+    EXPECT_FALSE(painted(surface, 167, 167));
+    EXPECT_FALSE(painted(surface, 232, 232));
+    EXPECT_TRUE(painted(surface, 167, 199));
+    EXPECT_TRUE(painted(surface, 232, 200));
+    EXPECT_TRUE(painted(surface, 200, 167));
+    EXPECT_TRUE(painted(surface, 199, 232));
+}
+
+TEST(SurfaceLine, boxOutlineAroundThePanelLeavesItsInsideUnpainted)
+{
+    Surface surface(kMaximized);
+    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Line({ 40, 40 }, { 11950, 8220 }, QBColor(14), LineShape::BoxOutline), SurfaceStatus::Ok);
+    // Corners at pixels (2, 2) and (796, 548); a 2-pixel pen covers the
+    // pixel before each edge and the edge itself.
+    const Footprint box = footprint(surface);
+    EXPECT_EQ(box.bounds, QRect(QPoint(1, 1), QPoint(796, 548)));
+    EXPECT_EQ(pixel(surface, 1, 1), qRgb(255, 255, 0));
+    EXPECT_TRUE(painted(surface, 2, 2));
+    EXPECT_TRUE(painted(surface, 400, 1));
+    EXPECT_TRUE(painted(surface, 400, 548));
+    EXPECT_TRUE(painted(surface, 795, 300));
+    EXPECT_FALSE(painted(surface, 3, 3));
+    EXPECT_FALSE(painted(surface, 400, 300));
+    EXPECT_FALSE(painted(surface, 794, 546));
+    // Four bands two pixels wide: 2 * (796 + 548) * 2 minus the overlaps.
+    EXPECT_EQ(box.count, 2 * 2 * 796 + 2 * 2 * 548 - 4 * 4);
+
+    // The corners may come in any order.
+    Surface swapped(kMaximized);
+    ASSERT_EQ(swapped.DrawWidth(2), SurfaceStatus::Ok);
+    ASSERT_EQ(swapped.Line({ 11950, 40 }, { 40, 8220 }, QBColor(14), LineShape::BoxOutline), SurfaceStatus::Ok);
+    EXPECT_EQ(swapped.layer(), surface.layer());
+}
+
+TEST(SurfaceCircle, sunRimIsARingThreePixelsWide)
+{
+    Surface surface(kMaximized);
+    ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Circle({ 8000, 2000 }, 500, QBColor(14)), SurfaceStatus::Ok);
+    // Centre on pixel (533, 133), radius 33.3 pixels.
+    const double cx = 533.5, cy = 133.5, radius = 500.0 / 15;
+    const QImage& image = surface.layer();
+    int ringPixels = 0;
+    for (int y = 90; y < 180; ++y) {
+        for (int x = 490; x < 580; ++x) {
+            const double distance = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            const bool inRing = qAlpha(image.pixel(x, y)) != 0;
+            ringPixels += inRing;
+            if (distance < radius - 1.6 || distance > radius + 1.6) {
+                ASSERT_FALSE(inRing) << x << "," << y;
+            }
+            if (distance > radius - 1.4 && distance < radius + 1.4) {
+                ASSERT_TRUE(inRing) << x << "," << y;
+            }
+        }
+    }
+    // About the circumference times the pen width.
+    EXPECT_NEAR(ringPixels, 2 * M_PI * radius * 3, 30);
+    EXPECT_FALSE(painted(surface, 533, 133));
+}
+
+TEST(SurfaceCircle, radiusZeroIsADotAsWideAsThePen)
+{
+    Surface circle(kMaximized), dot(kMaximized);
+    ASSERT_EQ(circle.DrawWidth(66), SurfaceStatus::Ok);
+    ASSERT_EQ(dot.DrawWidth(66), SurfaceStatus::Ok);
+    ASSERT_EQ(circle.Circle({ 8000, 2000 }, 0, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(dot.PSet({ 8000, 2000 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(circle.layer(), dot.layer());
+    EXPECT_EQ(footprint(circle).bounds, QRect(500, 100, 66, 66));
+}
+
+TEST(SurfaceClipping, pointsAtAndBeyondTheEdgesAreDroppedQuietly)
+{
+    Surface surface(QSize(312, 213));
+    // Just inside the last pixel, and just outside on every side.
+    ASSERT_EQ(surface.PSet({ 311 * 15 + 14.9f, 212 * 15 + 14.9f }, kLightRed), SurfaceStatus::Ok);
+    for (TwipPoint outside :
+        { TwipPoint { -0.01f, 10 }, TwipPoint { 10, -0.01f }, TwipPoint { 312 * 15, 10 }, TwipPoint { 10, 213 * 15 },
+            TwipPoint { 1e30f, 1e30f }, TwipPoint { -1e30f, 5 }, TwipPoint { std::numeric_limits<float>::max(), 0 } })
+        EXPECT_EQ(surface.PSet(outside, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).count, 1);
+    EXPECT_TRUE(painted(surface, 311, 212));
+
+    // A wide dot over a corner keeps the part inside.
+    ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.DrawWidth(66), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).bounds, QRect(0, 0, 33, 33));
+    ASSERT_EQ(surface.PSet({ -1e30f, 1e30f }, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Circle({ 1e30f, -1e30f }, 1e30f, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Line({ -1e30f, -1e30f }, { 1e30f, 1e30f }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).bounds, QRect(0, 0, 33, 33));
+
+    // The frame of the second picture lies partly outside a small window.
+    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Line({ 40, 40 }, { 11950, 8220 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 311, 2));
+}
+
+TEST(SurfaceCls, removesAllPaintingAndKeepsThePenWidth)
+{
+    Surface surface(kMaximized);
+    ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Circle({ 8000, 2000 }, 500, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).count, 0);
+    EXPECT_EQ(surface.drawWidth(), 3);
+}
+
+TEST(SurfaceDensity, twoDevicePixelsPerLogicalPixelDoubleThePositionsButNotThePen)
+{
+    Surface surface(QSize(624, 426), 2.0);
+    ASSERT_EQ(surface.PSet({ 555, 3000 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).bounds, QRect(74, 400, 1, 1));
+
+    ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).bounds, QRect(399, 399, 2, 2));
+
+    // One and a half: ten twips a device pixel.
+    Surface between(QSize(468, 320), 1.5);
+    ASSERT_EQ(between.PSet({ 10 * 101, 10 * 33 + 7 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(between).bounds, QRect(101, 33, 1, 1));
+}
+
+struct BadInput {
+    const char* name;
+    SurfaceStatus expected;
+    std::function<SurfaceStatus(Surface&)> call;
+};
+
+class SurfaceBadInput : public ::testing::TestWithParam<BadInput> { };
+
+TEST_P(SurfaceBadInput, isRefusedAndLeavesTheLayerAndPenAsTheyWere)
+{
+    Surface surface(QSize(400, 300));
+    ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 1500, 1500 }, kLightRed), SurfaceStatus::Ok);
+    const QImage before = surface.layer().copy();
+    EXPECT_EQ(GetParam().call(surface), GetParam().expected);
+    EXPECT_EQ(surface.layer(), before);
+    EXPECT_EQ(surface.drawWidth(), 3);
+    EXPECT_FALSE(describe(GetParam().expected).empty());
+}
+
+namespace {
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+const Color kYellow = QBColor(14);
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Surface, SurfaceBadInput,
+    ::testing::Values(BadInput { "pointNaN", SurfaceStatus::InvalidCoordinate,
+                          [](Surface& s) {
+                              return s.PSet({ kNaN, 10 }, kYellow);
+                          } },
+        BadInput { "pointInfinite", SurfaceStatus::InvalidCoordinate,
+            [](Surface& s) {
+                return s.PSet({ 10, -kInfinity }, kYellow);
+            } },
+        BadInput { "pointColourBelowPalette", SurfaceStatus::InvalidColor,
+            [](Surface& s) {
+                return s.PSet({ 10, 10 }, QBColor(-1));
+            } },
+        BadInput { "pointColourAbovePalette", SurfaceStatus::InvalidColor,
+            [](Surface& s) {
+                return s.PSet({ 10, 10 }, QBColor(16));
+            } },
+        BadInput { "boxNaNCorner", SurfaceStatus::InvalidCoordinate,
+            [](Surface& s) {
+                return s.Line({ 0, 0 }, { kNaN, 100 }, kYellow, LineShape::BoxOutline);
+            } },
+        BadInput { "boxInfiniteCorner", SurfaceStatus::InvalidCoordinate,
+            [](Surface& s) {
+                return s.Line({ kInfinity, 0 }, { 10, 100 }, kYellow, LineShape::BoxOutline);
+            } },
+        BadInput { "boxColour", SurfaceStatus::InvalidColor,
+            [](Surface& s) {
+                return s.Line({ 0, 0 }, { 100, 100 }, QBColor(99), LineShape::BoxOutline);
+            } },
+        BadInput { "circleNaNCentre", SurfaceStatus::InvalidCoordinate,
+            [](Surface& s) {
+                return s.Circle({ 100, kNaN }, 50, kYellow);
+            } },
+        BadInput { "circleNegativeRadius", SurfaceStatus::InvalidRadius,
+            [](Surface& s) {
+                return s.Circle({ 100, 100 }, -1, kYellow);
+            } },
+        BadInput { "circleNaNRadius", SurfaceStatus::InvalidRadius,
+            [](Surface& s) {
+                return s.Circle({ 100, 100 }, kNaN, kYellow);
+            } },
+        BadInput { "circleInfiniteRadius", SurfaceStatus::InvalidRadius,
+            [](Surface& s) {
+                return s.Circle({ 100, 100 }, kInfinity, kYellow);
+            } },
+        BadInput { "circleColour", SurfaceStatus::InvalidColor,
+            [](Surface& s) {
+                return s.Circle({ 100, 100 }, 10, Color::invalid());
+            } },
+        BadInput { "penWidthZero", SurfaceStatus::InvalidPenWidth, [](Surface& s) { return s.DrawWidth(0); } },
+        BadInput { "penWidthNegative", SurfaceStatus::InvalidPenWidth, [](Surface& s) { return s.DrawWidth(-66); } },
+        BadInput { "penWidthBeyondTheLayer", SurfaceStatus::InvalidPenWidth,
+            [](Surface& s) { return s.DrawWidth(Surface::kMaxDrawWidth + 1); } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SurfaceFault, injectedFailureHitsExactlyTheChosenOperationOnce)
+{
+    Surface surface(QSize(400, 300));
+    surface.failOperation(3);
+    EXPECT_EQ(surface.PSet({ 15, 15 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    EXPECT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::DeviceFailure);
+    EXPECT_FALSE(painted(surface, 9, 9));
+    EXPECT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 9, 9));
+
+    // Far past the clock's own countdown.
+    surface.failOperation(5000);
+    for (int i = 1; i < 5000; ++i)
+        ASSERT_EQ(surface.PSet({ 15, 15 }, kLightRed), SurfaceStatus::Ok) << i;
+    EXPECT_EQ(surface.Cls(), SurfaceStatus::DeviceFailure);
+    EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
+}
+
+TEST(SurfacePresenting, presenterGetsTheBoundsOfWhatChanged)
+{
+    Surface surface(kMaximized);
+    RecordingPresenter presenter;
+    surface.setPresenter(&presenter);
+    surface.present();
+    EXPECT_TRUE(presenter.rects.empty()) << "nothing changed, nothing to show";
+
+    ASSERT_EQ(surface.PSet({ 555, 3000 }, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 1500, 1515 }, kLightRed), SurfaceStatus::Ok);
+    surface.present();
+    ASSERT_EQ(presenter.rects.size(), 1u);
+    EXPECT_EQ(presenter.rects[0], QRect(QPoint(37, 101), QPoint(100, 200)));
+
+    ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    surface.present();
+    ASSERT_EQ(presenter.rects.size(), 2u);
+    EXPECT_EQ(presenter.rects[1], QRect(199, 199, 3, 3));
+    EXPECT_EQ(surface.presentCount(), 2);
+}
+
+TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnly)
+{
+    Surface surface(QSize(400, 300));
+    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Line({ 150, 150 }, { 4500, 3000 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    surface.erase(QRect(0, 0, 100, 100));
+    EXPECT_FALSE(painted(surface, 50, 10));
+    EXPECT_TRUE(painted(surface, 150, 10));
+    EXPECT_TRUE(painted(surface, 300, 200));
+    surface.erase(QRect(-50, -50, 10000, 10000));
+    EXPECT_EQ(footprint(surface).count, 0);
+
+    ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    surface.resize(QSize(800, 600), 1.0);
+    EXPECT_EQ(surface.size(), QSize(800, 600));
+    EXPECT_EQ(footprint(surface).count, 0);
+    EXPECT_EQ(surface.drawWidth(), 2);
+
+    // An empty layer takes every operation and paints nothing.
+    surface.resize(QSize(0, 0), 1.0);
+    EXPECT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(surface.Circle({ 0, 0 }, 100, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
+}
