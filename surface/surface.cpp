@@ -128,10 +128,18 @@ SurfaceStatus Surface::Cls()
 
 void Surface::resize(QSize devicePixels, double devicePixelRatio)
 {
-    m_width = std::max(0, devicePixels.width());
-    m_height = std::max(0, devicePixels.height());
-    m_devicePixelRatio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), 0u);
+    m_width = std::clamp(devicePixels.width(), 0, kMaxLayerSide);
+    m_height = std::clamp(devicePixels.height(), 0, kMaxLayerSide);
+    m_devicePixelRatio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    try {
+        m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), 0u);
+    } catch (const std::bad_alloc&) {
+        // Without memory for a layer the window still works; it just keeps
+        // no painting.
+        m_width = m_height = 0;
+        m_pixels.clear();
+        m_pixels.shrink_to_fit();
+    }
     // The image only wraps our buffer: the drawing code writes the words
     // directly and the widget draws the image without a copy.
     m_image = QImage(reinterpret_cast<uchar*>(m_pixels.data()), m_width, m_height, qsizetype(m_width) * 4,

@@ -40,6 +40,9 @@ public:
 class Surface {
 public:
     static constexpr int kMaxDrawWidth = 32767;
+    // Wider than any screen: what lies beyond could never be seen, and a
+    // window stretched past it must not cost unbounded memory.
+    static constexpr int kMaxLayerSide = 8192;
     static constexpr std::chrono::milliseconds kPresentInterval { 16 };
     static constexpr int kOperationsPerClockCheck = 1024;
 

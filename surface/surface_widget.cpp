@@ -20,7 +20,8 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
 void SurfaceWidget::matchLayerToWidget()
 {
     const double ratio = devicePixelRatioF();
-    const QSize devicePixels(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    const QSize devicePixels = QSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)))
+                                   .boundedTo(QSize(Surface::kMaxLayerSide, Surface::kMaxLayerSide));
     if (devicePixels != m_surface.size() || ratio != m_surface.devicePixelRatio())
         m_surface.resize(devicePixels, ratio);
 }

@@ -381,6 +381,15 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnly)
     EXPECT_EQ(footprint(surface).count, 0);
     EXPECT_EQ(surface.drawWidth(), 2);
 
+    // A window stretched past any screen keeps a bounded layer.
+    surface.resize(QSize(100000, 3), 1.0);
+    EXPECT_EQ(surface.size(), QSize(Surface::kMaxLayerSide, 3));
+    ASSERT_EQ(surface.PSet({ 15.0f * (Surface::kMaxLayerSide - 1), 15 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, Surface::kMaxLayerSide - 1, 1));
+    surface.resize(QSize(-5, 10), std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(surface.size(), QSize(0, 10));
+    EXPECT_EQ(surface.devicePixelRatio(), 1.0);
+
     // An empty layer takes every operation and paints nothing.
     surface.resize(QSize(0, 0), 1.0);
     EXPECT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
