@@ -1,0 +1,83 @@
+#include "bare_raster.h"
+
+#include <algorithm>
+
+BareRaster::BareRaster(int width, int height)
+    : m_width(width)
+    , m_height(height)
+    , m_pixels(std::size_t(width) * std::size_t(height), 0u)
+{
+}
+
+// The dot's row spans are worked out as Surface works them out, so both
+// stamp the same pixels.
+SurfaceStatus BareRaster::DrawWidth(int pixels)
+{
+    m_drawWidth = pixels;
+    const double radius = pixels / 2.0;
+    m_dot.assign(std::size_t(pixels), Span {});
+    for (int row = 0; row < pixels; ++row) {
+        const double dy = row + 0.5 - radius;
+        const double halfChord = std::sqrt(std::max(0.0, radius * radius - dy * dy));
+        const int first = int(std::ceil(radius - halfChord - 0.5));
+        const int last = int(std::floor(radius + halfChord - 0.5));
+        m_dot[std::size_t(row)] = { std::max(0, first), std::min(pixels - 1, last) };
+    }
+    return SurfaceStatus::Ok;
+}
+
+SurfaceStatus BareRaster::Line(TwipPoint from, TwipPoint to, Color color, LineShape)
+{
+    const int x1 = std::min(pixelFromTwips(from.x), pixelFromTwips(to.x));
+    const int x2 = std::max(pixelFromTwips(from.x), pixelFromTwips(to.x));
+    const int y1 = std::min(pixelFromTwips(from.y), pixelFromTwips(to.y));
+    const int y2 = std::max(pixelFromTwips(from.y), pixelFromTwips(to.y));
+    const int before = m_drawWidth / 2;
+    const int after = m_drawWidth - 1 - before;
+    const std::uint32_t argb = color.opaqueArgb();
+    fillRect(x1 - before, y1 - before, x2 + after, y1 + after, argb);
+    fillRect(x1 - before, y2 - before, x2 + after, y2 + after, argb);
+    fillRect(x1 - before, y1 - before, x1 + after, y2 + after, argb);
+    fillRect(x2 - before, y1 - before, x2 + after, y2 + after, argb);
+    return SurfaceStatus::Ok;
+}
+
+SurfaceStatus BareRaster::Circle(TwipPoint center, float radius, Color color)
+{
+    const double halfPen = m_drawWidth / 2.0;
+    const double cx = pixelFromTwips(center.x) - m_drawWidth / 2 + halfPen;
+    const double cy = pixelFromTwips(center.y) - m_drawWidth / 2 + halfPen;
+    const double ring = devicePixelsFromTwips(radius, 1.0);
+    const double inner = std::max(0.0, ring - halfPen);
+    const double outer = ring + halfPen;
+    const int left = std::max(0, int(std::floor(cx - outer)));
+    const int right = std::min(m_width - 1, int(std::ceil(cx + outer)));
+    const int top = std::max(0, int(std::floor(cy - outer)));
+    const int bottom = std::min(m_height - 1, int(std::ceil(cy + outer)));
+    const std::uint32_t argb = color.opaqueArgb();
+    for (int y = top; y <= bottom; ++y) {
+        const double dy = y + 0.5 - cy;
+        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
+        for (int x = left; x <= right; ++x) {
+            const double dx = x + 0.5 - cx;
+            const double distanceSquared = dx * dx + dy * dy;
+            if (distanceSquared >= inner * inner && distanceSquared <= outer * outer)
+                line[x] = argb;
+        }
+    }
+    return SurfaceStatus::Ok;
+}
+
+void BareRaster::fillRect(int left, int top, int right, int bottom, std::uint32_t argb)
+{
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_width - 1);
+    bottom = std::min(bottom, m_height - 1);
+    if (left > right)
+        return;
+    for (int y = top; y <= bottom; ++y) {
+        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
+        std::fill(line + left, line + right + 1, argb);
+    }
+}
