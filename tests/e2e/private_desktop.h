@@ -1,0 +1,68 @@
+#pragma once
+
+#include "child_process.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A display of the test's own: Xvfb on a free display number, openbox on it,
+// and a connection through which the tests look at windows and pixels.
+// Input goes through xdotool and the window manager through wmctrl, as a
+// user's tools would drive them.
+class PrivateDesktop {
+public:
+    static constexpr int kScreenWidth = 1024;
+    static constexpr int kScreenHeight = 768;
+
+    explicit PrivateDesktop(const std::filesystem::path& logDirectory);
+    ~PrivateDesktop();
+    PrivateDesktop(const PrivateDesktop&) = delete;
+    PrivateDesktop& operator=(const PrivateDesktop&) = delete;
+
+    // For the programs started on this display.
+    const std::vector<std::string>& environment() const { return m_environment; }
+
+    ExitStatus xdotool(const std::vector<std::string>& arguments);
+    ExitStatus wmctrl(const std::vector<std::string>& arguments);
+
+    QImage grabScreen();
+
+    // The managed top-level window of a process, once the window manager
+    // lists it.
+    std::optional<xcb_window_t> findClientWindow(pid_t pid);
+    // The client area in screen coordinates; nothing once the window is gone.
+    std::optional<QRect> clientArea(xcb_window_t window);
+    bool isViewable(xcb_window_t window);
+    std::string title(xcb_window_t window);
+    std::vector<std::string> windowState(xcb_window_t window);
+    xcb_window_t activeWindow();
+
+    // A client answers a ping only from its event loop, so an answer means
+    // that everything queued before the ping has been handled.
+    bool ping(xcb_window_t window, std::chrono::milliseconds timeout);
+    // What the close box of a frame sends.
+    void sendDeleteWindow(xcb_window_t window);
+
+private:
+    void sendProtocolMessage(xcb_window_t window, xcb_atom_t protocol, std::uint32_t token);
+    xcb_atom_t atom(const char* name);
+    std::string atomName(xcb_atom_t atom);
+    std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
+    bool windowManagerReady();
+
+    std::vector<std::string> m_environment;
+    std::unique_ptr<ChildProcess> m_server;
+    std::unique_ptr<ChildProcess> m_windowManager;
+    xcb_connection_t* m_connection = nullptr;
+    xcb_window_t m_root = 0;
+    std::uint32_t m_nextPingToken = 0x7e570000;
+};

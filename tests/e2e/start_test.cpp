@@ -1,0 +1,44 @@
+#include "tuxing_fixture.h"
+
+#include <algorithm>
+
+namespace {
+
+using StartTest = TuxingTest;
+
+TEST_F(StartTest, opensTitledAtStartSizeNotMaximized)
+{
+    EXPECT_EQ(desktop().title(window()), "图形程序设计 Morvane 2006.11.");
+    const std::optional<QRect> area = desktop().clientArea(window());
+    ASSERT_TRUE(area);
+    EXPECT_EQ(area->width(), kStartClientWidth);
+    EXPECT_EQ(area->height(), kStartClientHeight);
+    const std::vector<std::string> state = desktop().windowState(window());
+    for (const char* maximized : { "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ" })
+        EXPECT_EQ(std::count(state.begin(), state.end(), maximized), 0) << maximized;
+}
+
+TEST_F(StartTest, showsOnlyTheTopLeftOfThePanel)
+{
+    const QImage client = grabClient();
+    ASSERT_EQ(client.size(), QSize(kStartClientWidth, kStartClientHeight));
+    const int margin = pixelFromTwips(kPanelLeft);
+
+    // The margin shows only along the top and left; the panel runs past the
+    // right and bottom edges of the small window.
+    EXPECT_EQ(
+        countColor(client, QRect(0, 0, client.width(), margin - 2), colors::kDarkGreen), client.width() * (margin - 2));
+    EXPECT_EQ(countColor(client, QRect(0, 0, margin - 2, client.height()), colors::kDarkGreen),
+        client.height() * (margin - 2));
+    const QRect inside(margin + kOutlinePixels + 2, margin + kOutlinePixels + 2, client.width(), client.height());
+    EXPECT_EQ(countColor(client, inside, colors::kBlack),
+        inside.intersected(client.rect()).width() * inside.intersected(client.rect()).height());
+
+    // The outline lies inside the panel's rectangle or is centred on its edge.
+    for (const int along : { 40, 120, 200 }) {
+        EXPECT_TRUE(crossesOutline(client, { 0, along }, { 1, 0 }, margin + 12, margin - 2, margin));
+        EXPECT_TRUE(crossesOutline(client, { along, 0 }, { 0, 1 }, margin + 12, margin - 2, margin));
+    }
+}
+
+} // namespace

@@ -1,0 +1,167 @@
+#include "tuxing_fixture.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+constexpr auto kStartTimeout = std::chrono::seconds(30);
+constexpr auto kPollInterval = std::chrono::milliseconds(20);
+
+std::filesystem::path& programPath()
+{
+    static std::filesystem::path path;
+    return path;
+}
+
+std::string artifactsName()
+{
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return name;
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+template <typename Condition> bool pollUntil(Condition condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return true;
+}
+
+} // namespace
+
+void setProgramPath(std::filesystem::path path) { programPath() = std::move(path); }
+
+void TuxingTest::SetUp()
+{
+    ASSERT_FALSE(programPath().empty()) << "pass the program as --program=PATH";
+    ASSERT_TRUE(std::filesystem::exists(programPath())) << programPath();
+    m_artifacts = std::filesystem::path(TUXING_E2E_ARTIFACTS) / artifactsName();
+    std::filesystem::remove_all(m_artifacts);
+    std::filesystem::create_directories(m_artifacts);
+
+    m_desktop = std::make_unique<PrivateDesktop>(m_artifacts);
+    m_program = std::make_unique<ChildProcess>(
+        ChildProcess::Options { { programPath().string() }, m_desktop->environment(), m_artifacts / "tuxing.log" });
+
+    ASSERT_TRUE(pollUntil(
+        [this] {
+            if (!m_program->isRunning())
+                return true;
+            const std::optional<xcb_window_t> found = m_desktop->findClientWindow(m_program->pid());
+            if (found && m_desktop->isViewable(*found))
+                m_window = *found;
+            return m_window != 0;
+        },
+        kStartTimeout))
+        << "no window of the program was mapped";
+    ASSERT_TRUE(m_program->isRunning()) << "the program ended at start; see " << m_artifacts / "tuxing.log";
+    ASSERT_TRUE(settle());
+}
+
+void TuxingTest::TearDown()
+{
+    if (HasFailure() && m_desktop) {
+        if (!m_lastShot.isNull())
+            keepShot(m_lastShot, "last-client-area");
+        keepShot(m_desktop->grabScreen(), "screen-at-end");
+    }
+    m_program.reset();
+    m_desktop.reset();
+}
+
+std::string TuxingTest::windowId() const
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", unsigned(m_window));
+    return text;
+}
+
+void TuxingTest::maximize()
+{
+    ASSERT_TRUE(desktop().wmctrl({ "-i", "-r", windowId(), "-b", "add,maximized_vert,maximized_horz" }).isCleanExit());
+    ASSERT_TRUE(pollUntil(
+        [this] {
+            const std::vector<std::string> state = desktop().windowState(window());
+            const std::optional<QRect> area = desktop().clientArea(window());
+            return contains(state, "_NET_WM_STATE_MAXIMIZED_VERT") && contains(state, "_NET_WM_STATE_MAXIMIZED_HORZ")
+                && area && area->width() >= kNeededClientWidth && area->height() >= kNeededClientHeight;
+        },
+        kStartTimeout))
+        << "the window did not become maximized with room for the whole layout";
+    ASSERT_TRUE(settle());
+}
+
+void TuxingTest::activate()
+{
+    ASSERT_TRUE(desktop().wmctrl({ "-i", "-a", windowId() }).isCleanExit());
+    ASSERT_TRUE(pollUntil([this] { return desktop().activeWindow() == window(); }, kStartTimeout))
+        << "the window did not become active";
+    ASSERT_TRUE(settle());
+}
+
+void TuxingTest::click(Button button)
+{
+    const std::optional<QRect> area = desktop().clientArea(window());
+    ASSERT_TRUE(area) << "the window is gone";
+    const QPoint target = area->topLeft() + buttonRect(button).center();
+    ASSERT_TRUE(desktop()
+                    .xdotool({ "mousemove", std::to_string(target.x()), std::to_string(target.y()), "click", "1" })
+                    .isCleanExit());
+}
+
+void TuxingTest::pressKeys(const std::vector<std::string>& keys)
+{
+    std::vector<std::string> arguments { "key" };
+    arguments.insert(arguments.end(), keys.begin(), keys.end());
+    ASSERT_TRUE(desktop().xdotool(arguments).isCleanExit());
+}
+
+void TuxingTest::closeThroughWindowManager()
+{
+    ASSERT_TRUE(desktop().wmctrl({ "-i", "-c", windowId() }).isCleanExit());
+}
+
+testing::AssertionResult TuxingTest::settle()
+{
+    // Qt answers a ping while it reads the X queue, which can be before it
+    // delivers input read in the same batch; the second ping is only read
+    // after that batch has been handled.
+    for (int round = 0; round < 2; ++round) {
+        if (!desktop().ping(window(), kBusyTimeout))
+            return testing::AssertionFailure() << "the program did not answer a ping";
+    }
+    return testing::AssertionSuccess();
+}
+
+QImage TuxingTest::grabClient()
+{
+    const std::optional<QRect> area = desktop().clientArea(window());
+    if (!area)
+        return {};
+    m_lastShot = desktop().grabScreen().copy(*area);
+    return m_lastShot;
+}
+
+void TuxingTest::keepShot(const QImage& image, const std::string& name)
+{
+    const std::filesystem::path path = m_artifacts / (name + ".png");
+    image.save(QString::fromStdString(path.string()));
+    std::printf("screenshot kept: %s\n", path.c_str());
+}
+
+std::optional<ExitStatus> TuxingTest::waitForExit(std::chrono::milliseconds timeout)
+{
+    return program().waitForExit(timeout);
+}
