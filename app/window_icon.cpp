@@ -1,33 +1,13 @@
 #include "window_icon.h"
 
 #include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 
-namespace {
-
-QPixmap windowPicture(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    const int margin = size / 16;
-    const QRect frame(margin, margin * 2, size - 2 * margin, size - 4 * margin);
-    const int titleHeight = std::max(3, size / 5);
-    painter.fillRect(frame, QColor(0, 0, 0));
-    painter.fillRect(frame.adjusted(1, 1, -1, -1), QColor(255, 255, 255));
-    painter.fillRect(QRect(frame.left() + 1, frame.top() + 1, frame.width() - 2, titleHeight), QColor(0, 0, 128));
-    painter.fillRect(
-        QRect(frame.right() - titleHeight, frame.top() + 2, titleHeight - 2, titleHeight - 2), QColor(192, 192, 192));
-    return pixmap;
-}
-
-} // namespace
-
+// The images are rendered at build time from the scalable icon that is
+// installed for the desktop, so the window and the menus show one picture.
 QIcon windowIcon()
 {
     QIcon icon;
-    icon.addPixmap(windowPicture(16));
-    icon.addPixmap(windowPicture(32));
+    icon.addFile(QStringLiteral(":/icons/16x16/org.tuxing.Tuxing.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/32x32/org.tuxing.Tuxing.png"), QSize(32, 32));
     return icon;
 }
