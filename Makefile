@@ -1,12 +1,15 @@
 # Two commands for a fresh Debian 12 machine, run as root:
 #   make run    installs what is missing, builds, starts the program
 #   make test   installs what is missing, builds, runs every test
+# and a few more:
+#   make screenshot  paints both pictures on a private display into docs/scene.png
+#   make package     builds the Debian package in build/
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench sanitize clean
+.PHONY: run test build deps bench sanitize screenshot package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -15,8 +18,16 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(BUILD_DIR)
 
+# Without a reachable display this paints both pictures on a private one and
+# saves the window as $(BUILD_DIR)/scene.png instead.
 run: build
-	@./$(BUILD_DIR)/tuxing
+	@scripts/run.sh $(BUILD_DIR)/tuxing $(BUILD_DIR)/scene.png
+
+screenshot: build
+	@scripts/screenshot.sh $(BUILD_DIR)/tuxing docs/scene.png
+
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 # The unit and widget tests run a second time under the sanitizers; the
 # end-to-end tests drive the optimised program only.

@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth openbox xdotool wmctrl x11-utils x11-xserver-utils imagemagick
     fonts-arphic-gkai00mp fonts-arphic-ukai fonts-wqy-zenhei fontconfig
+    qt6-svg-dev desktop-file-utils appstream dpkg-dev file
+    dbus at-spi2-core python3-pyatspi
 )
 
 missing=()
