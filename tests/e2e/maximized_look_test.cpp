@@ -2,16 +2,7 @@
 
 namespace {
 
-class MaximizedLookTest : public TuxingTest {
-protected:
-    void SetUp() override
-    {
-        TuxingTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        maximize();
-    }
-};
+using MaximizedLookTest = MaximizedTuxingTest;
 
 TEST_F(MaximizedLookTest, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
 {

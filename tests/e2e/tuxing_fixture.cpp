@@ -165,3 +165,11 @@ std::optional<ExitStatus> TuxingTest::waitForExit(std::chrono::milliseconds time
 {
     return program().waitForExit(timeout);
 }
+
+void MaximizedTuxingTest::SetUp()
+{
+    TuxingTest::SetUp();
+    if (HasFatalFailure())
+        return;
+    maximize();
+}

@@ -56,3 +56,9 @@ private:
     xcb_window_t m_window = 0;
     QImage m_lastShot;
 };
+
+// Most checks need the whole layout, which only a maximized window shows.
+class MaximizedTuxingTest : public TuxingTest {
+protected:
+    void SetUp() override;
+};
