@@ -7,7 +7,6 @@
 namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(30);
-constexpr auto kPollInterval = std::chrono::milliseconds(20);
 
 std::filesystem::path& programPath()
 {
@@ -26,17 +25,6 @@ std::string artifactsName()
 bool contains(const std::vector<std::string>& names, const std::string& name)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-template <typename Condition> bool pollUntil(Condition condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    return true;
 }
 
 } // namespace
@@ -90,25 +78,48 @@ std::string TuxingTest::windowId() const
 
 void TuxingTest::maximize()
 {
-    ASSERT_TRUE(desktop().wmctrl({ "-i", "-r", windowId(), "-b", "add,maximized_vert,maximized_horz" }).isCleanExit());
-    ASSERT_TRUE(pollUntil(
-        [this] {
-            const std::vector<std::string> state = desktop().windowState(window());
-            const std::optional<QRect> area = desktop().clientArea(window());
-            return contains(state, "_NET_WM_STATE_MAXIMIZED_VERT") && contains(state, "_NET_WM_STATE_MAXIMIZED_HORZ")
-                && area && area->width() >= kNeededClientWidth && area->height() >= kNeededClientHeight;
-        },
-        kStartTimeout))
-        << "the window did not become maximized with room for the whole layout";
+    const std::vector<std::string> request { "-i", "-r", windowId(), "-b", "add,maximized_vert,maximized_horz" };
+    const bool maximized = requestFromWindowManager(request, [this] {
+        const std::vector<std::string> state = desktop().windowState(window());
+        const std::optional<QRect> area = desktop().clientArea(window());
+        return contains(state, "_NET_WM_STATE_MAXIMIZED_VERT") && contains(state, "_NET_WM_STATE_MAXIMIZED_HORZ")
+            && area && area->width() >= kNeededClientWidth && area->height() >= kNeededClientHeight;
+    });
+    if (!maximized) {
+        const std::optional<QRect> area = desktop().clientArea(window());
+        testing::Message state;
+        for (const std::string& name : desktop().windowState(window()))
+            state << " " << name;
+        FAIL() << "the window did not become maximized with room for the whole layout; state:" << state
+               << ", client area " << (area ? area->width() : 0) << "x" << (area ? area->height() : 0);
+    }
     ASSERT_TRUE(settle());
 }
 
 void TuxingTest::activate()
 {
-    ASSERT_TRUE(desktop().wmctrl({ "-i", "-a", windowId() }).isCleanExit());
-    ASSERT_TRUE(pollUntil([this] { return desktop().activeWindow() == window(); }, kStartTimeout))
-        << "the window did not become active";
+    if (!requestFromWindowManager({ "-i", "-a", windowId() }, [this] { return desktop().activeWindow() == window(); }))
+        FAIL() << "the window did not become active; the active window is " << desktop().activeWindow();
     ASSERT_TRUE(settle());
+}
+
+template <typename Condition>
+bool TuxingTest::requestFromWindowManager(const std::vector<std::string>& request, Condition done)
+{
+    // A request can reach the window manager while it is still busy with the
+    // window's previous change and be lost, so it is repeated until it holds;
+    // both requests used here are idempotent.
+    constexpr auto kRepeatAfter = std::chrono::seconds(1);
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (done())
+            return true;
+        if (!desktop().wmctrl(request).isCleanExit())
+            return false;
+        if (pollUntil(done, kRepeatAfter))
+            return true;
+    }
+    return false;
 }
 
 void TuxingTest::click(Button button)
@@ -136,11 +147,16 @@ void TuxingTest::closeThroughWindowManager()
 testing::AssertionResult TuxingTest::settle()
 {
     // Qt answers a ping while it reads the X queue, which can be before it
-    // delivers input read in the same batch; the second ping is only read
-    // after that batch has been handled.
-    for (int round = 0; round < 2; ++round) {
+    // delivers input read in the same batch, and it repaints exposed or
+    // resized parts from a 5 ms update timer. The pause lets that timer come
+    // due; the last ping is only read after the batch holding the one before
+    // it, and with it any due repaint, has been handled.
+    constexpr auto kUpdateTimerMargin = std::chrono::milliseconds(30);
+    for (int round = 0; round < 3; ++round) {
         if (!desktop().ping(window(), kBusyTimeout))
             return testing::AssertionFailure() << "the program did not answer a ping";
+        if (round == 0)
+            std::this_thread::sleep_for(kUpdateTimerMargin);
     }
     return testing::AssertionSuccess();
 }

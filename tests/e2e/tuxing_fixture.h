@@ -13,7 +13,20 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
+
+// Polls the condition until it holds; false if it still fails at the timeout.
+template <typename Condition> bool pollUntil(Condition condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 // Set once by main from --program=PATH.
 void setProgramPath(std::filesystem::path path);
@@ -50,6 +63,9 @@ protected:
     std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout = kBusyTimeout);
 
 private:
+    template <typename Condition>
+    bool requestFromWindowManager(const std::vector<std::string>& request, Condition done);
+
     std::filesystem::path m_artifacts;
     std::unique_ptr<PrivateDesktop> m_desktop;
     std::unique_ptr<ChildProcess> m_program;
