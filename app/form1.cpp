@@ -65,6 +65,18 @@ QWidget* makeControl(const ControlLayout& layout, QWidget* parent)
     return nullptr;
 }
 
+// Some of the toolkit's start-up code leaves the upper halves of the wide
+// vector registers in use. Until they are cleared, every switch between the
+// pictures' arithmetic and the maths library's wide code stalls: a first
+// picture measured up to 80% slower. Clearing them costs nothing.
+void clearUpperVectorRegisters()
+{
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx"))
+        asm volatile("vzeroupper");
+#endif
+}
+
 } // namespace
 
 Form1::Form1(QWidget* parent)
@@ -147,6 +159,7 @@ void Form1::runHandler(const std::function<void()>& handler)
     if (m_ending)
         return;
     m_surfaceWidget->matchLayerToWidget();
+    clearUpperVectorRegisters();
     QString failure;
     try {
         handler();

@@ -47,7 +47,7 @@ SurfaceStatus BareRaster::Circle(TwipPoint center, float radius, Color color)
     const double halfPen = m_drawWidth / 2.0;
     const double cx = pixelFromTwips(center.x) - m_drawWidth / 2 + halfPen;
     const double cy = pixelFromTwips(center.y) - m_drawWidth / 2 + halfPen;
-    const double ring = devicePixelsFromTwips(radius, 1.0);
+    const double ring = m_toDevicePixels(radius);
     const double inner = std::max(0.0, ring - halfPen);
     const double outer = ring + halfPen;
     const int left = std::max(0, int(std::floor(cx - outer)));

@@ -35,13 +35,14 @@ private:
 
     void fillRect(int left, int top, int right, int bottom, std::uint32_t argb);
     void stampDot(double u, double v, std::uint32_t argb);
-    static int pixelFromTwips(float twips) { return int(std::floor(devicePixelsFromTwips(twips, 1.0))); }
+    int pixelFromTwips(float twips) const { return int(std::floor(m_toDevicePixels(twips))); }
 
     int m_width = 0;
     int m_height = 0;
     std::vector<std::uint32_t> m_pixels;
     int m_drawWidth = 1;
     std::vector<Span> m_dot { Span {} };
+    TwipsToDevicePixels m_toDevicePixels { 1.0 };
 };
 
 inline void BareRaster::stampDot(double u, double v, std::uint32_t argb)
@@ -62,8 +63,8 @@ inline void BareRaster::stampDot(double u, double v, std::uint32_t argb)
 
 inline SurfaceStatus BareRaster::PSet(TwipPoint point, Color color)
 {
-    const double u = devicePixelsFromTwips(point.x, 1.0);
-    const double v = devicePixelsFromTwips(point.y, 1.0);
+    const double u = m_toDevicePixels(point.x);
+    const double v = m_toDevicePixels(point.y);
     if (m_drawWidth > 1) {
         stampDot(u, v, color.opaqueArgb());
         return SurfaceStatus::Ok;

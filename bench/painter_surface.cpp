@@ -5,12 +5,11 @@
 
 namespace {
 
+const TwipsToDevicePixels kToDevicePixels { 1.0 };
+
 QColor qColor(Color color) { return QColor(color.red(), color.green(), color.blue()); }
 
-QPointF devicePoint(TwipPoint point)
-{
-    return QPointF(devicePixelsFromTwips(point.x, 1.0), devicePixelsFromTwips(point.y, 1.0));
-}
+QPointF devicePoint(TwipPoint point) { return QPointF(kToDevicePixels(point.x), kToDevicePixels(point.y)); }
 
 } // namespace
 
@@ -43,7 +42,7 @@ SurfaceStatus PainterSurface::Circle(TwipPoint center, float radius, Color color
 {
     usePen(color);
     m_painter.setBrush(Qt::NoBrush);
-    const double ring = devicePixelsFromTwips(radius, 1.0);
+    const double ring = kToDevicePixels(radius);
     m_painter.drawEllipse(devicePoint(center), ring, ring);
     return SurfaceStatus::Ok;
 }

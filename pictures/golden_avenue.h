@@ -4,11 +4,16 @@
 #include "stepped_range.h"
 #include "surface.h"
 
+#include <vector>
+
 // The click handler of CmdJgdd: a sun (light-yellow rim, light-red core) with
 // 32 rays, a large magenta arch and a bridge of six small arches beneath it.
 // Rays and small arches are painted once per palette colour and stay in the
 // last. Leaves the pen width at 2.
 void CmdJgdd_Click(Surface& surface);
+
+// What each arch loop comes to; only a hint for the buffer's size.
+inline constexpr std::size_t kArchPointsReserved = 9999;
 
 template <typename DrawingSurface, typename Maths = StandardMaths>
 void paintGoldenAvenue(DrawingSurface& surface, const Maths& maths = {})
@@ -35,18 +40,30 @@ void paintGoldenAvenue(DrawingSurface& surface, const Maths& maths = {})
         c = c + 1;
     } while (c != 15);
 
+    // The large arch and all 36 small ones run through the same angles. The
+    // large arch takes their cosines and sines as it goes and the small ones
+    // reuse them: the points are exactly the same, with 36 times fewer calls.
+    struct Angle {
+        double cos;
+        double sin;
+    };
+    std::vector<Angle> arch;
+    arch.reserve(kArchPointsReserved);
+
     raiseOnFailure(surface.DrawWidth(3));
     const Color magenta = paletteColor(PaletteIndex::Magenta);
-    for (const double t : steppedRange(3.14, 0, -3.14 / 9999))
-        putPoint(surface, maths.Cos(t) * 3450 + 8350, 6000 - maths.Sin(t) * 1400, magenta);
+    for (const double t : steppedRange(3.14, 0, -3.14 / 9999)) {
+        arch.push_back({ maths.Cos(t), maths.Sin(t) });
+        putPoint(surface, arch.back().cos * 3450 + 8350, 6000 - arch.back().sin * 1400, magenta);
+    }
 
     raiseOnFailure(surface.DrawWidth(2));
     c = int(PaletteIndex::LightBlue);
     do {
         const Color color = QBColor(c);
         for (const int cx : steppedRange(6350, 10350, 800)) {
-            for (const double t : steppedRange(3.14, 0, -3.14 / 9999))
-                putPoint(surface, cx + maths.Cos(t) * 400, 5900 - maths.Sin(t) * 600, color);
+            for (const Angle& angle : arch)
+                putPoint(surface, cx + angle.cos * 400, 5900 - angle.sin * 600, color);
         }
         c = c + 1;
     } while (c != 15);

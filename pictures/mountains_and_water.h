@@ -4,11 +4,16 @@
 #include "stepped_range.h"
 #include "surface.h"
 
+#include <vector>
+
 // The click handler of CmdGsls: a light-yellow frame around the panel, a wave
 // line of growing height (the mountains) and four horizontal runs (the
 // water). Mountains and water are painted once per palette colour, so the
 // colours sweep over them and the last one stays. Leaves the pen width at 2.
 void CmdGsls_Click(Surface& surface);
+
+// What the mountain loop comes to; only a hint for the buffer's size.
+inline constexpr std::size_t kMountainPointsReserved = 50000;
 
 template <typename DrawingSurface, typename Maths = StandardMaths>
 void paintMountainsAndWater(DrawingSurface& surface, const Maths& maths = {})
@@ -18,13 +23,24 @@ void paintMountainsAndWater(DrawingSurface& surface, const Maths& maths = {})
         surface.Line({ 40, 40 }, { 11950, 8220 }, paletteColor(PaletteIndex::LightYellow), LineShape::BoxOutline));
     raiseOnFailure(surface.DrawWidth(3));
 
+    // Every pass paints the very same points: the first computes them as it
+    // goes, the others replay them, which spares three sines in four. A fault
+    // in the arithmetic still stops the first pass at the point it hits.
+    std::vector<TwipPoint> mountain;
+    mountain.reserve(kMountainPointsReserved);
     // The colour test comes after each pass and compares for equality only.
     int c = int(PaletteIndex::LightYellow);
     do {
         const Color color = QBColor(c);
-        for (const double x : steppedRange(555, 5555, 0.1)) {
-            const double y = 3000 - (maths.Sin(x / 333) * 0.4) * x;
-            putPoint(surface, x, y, color);
+        if (mountain.empty()) {
+            for (const double x : steppedRange(555, 5555, 0.1)) {
+                const double y = 3000 - (maths.Sin(x / 333) * 0.4) * x;
+                mountain.push_back(singlePrecisionPoint(x, y));
+                raiseOnFailure(surface.PSet(mountain.back(), color));
+            }
+        } else {
+            for (const TwipPoint point : mountain)
+                raiseOnFailure(surface.PSet(point, color));
         }
         c = c - 1;
     } while (c != 10);

@@ -38,7 +38,7 @@ SurfaceStatus Surface::DrawWidth(int pixels)
 
 int Surface::pixelFromTwips(float twips) const
 {
-    const double pixel = std::floor(devicePixelsFromTwips(twips, m_devicePixelRatio));
+    const double pixel = std::floor(m_toDevicePixels(twips));
     return int(std::clamp(pixel, -kFarAway, kFarAway));
 }
 
@@ -87,7 +87,7 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
     const double halfPen = m_drawWidth / 2.0;
     const double cx = pixelFromTwips(center.x) - m_drawWidth / 2 + halfPen;
     const double cy = pixelFromTwips(center.y) - m_drawWidth / 2 + halfPen;
-    const double ring = devicePixelsFromTwips(radius, m_devicePixelRatio);
+    const double ring = m_toDevicePixels(radius);
     const double inner = std::max(0.0, ring - halfPen);
     const double outer = ring + halfPen;
     const double innerSquared = inner * inner;
@@ -131,6 +131,7 @@ void Surface::resize(QSize devicePixels, double devicePixelRatio)
     m_width = std::clamp(devicePixels.width(), 0, kMaxLayerSide);
     m_height = std::clamp(devicePixels.height(), 0, kMaxLayerSide);
     m_devicePixelRatio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    m_toDevicePixels = TwipsToDevicePixels(m_devicePixelRatio);
     try {
         m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), 0u);
     } catch (const std::bad_alloc&) {

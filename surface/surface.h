@@ -30,7 +30,7 @@ public:
 // window over its background, panel and labels and under its buttons.
 //
 // Conventions for every drawing operation:
-// - Points are twips; they map to device pixels through devicePixelsFromTwips.
+// - Points are twips; they map to device pixels through TwipsToDevicePixels.
 // - The pen width is in device pixels and stays in force until set again.
 // - A dot of pen width w is a filled disc w pixels across, centred on the
 //   pixel holding the point (on its top-left corner when w is even).
@@ -99,6 +99,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     double m_devicePixelRatio = 1.0;
+    TwipsToDevicePixels m_toDevicePixels { 1.0 };
     std::vector<std::uint32_t> m_pixels;
     QImage m_image;
 
@@ -134,12 +135,18 @@ inline bool Surface::countOperation()
     return true;
 }
 
+// Branches rather than min/max: consecutive points nearly always fall inside
+// the bounds already marked, and then nothing is stored.
 inline void Surface::markDirty(int left, int top, int right, int bottom)
 {
-    m_dirtyLeft = std::min(m_dirtyLeft, left);
-    m_dirtyTop = std::min(m_dirtyTop, top);
-    m_dirtyRight = std::max(m_dirtyRight, right);
-    m_dirtyBottom = std::max(m_dirtyBottom, bottom);
+    if (left < m_dirtyLeft) [[unlikely]]
+        m_dirtyLeft = left;
+    if (top < m_dirtyTop) [[unlikely]]
+        m_dirtyTop = top;
+    if (right > m_dirtyRight) [[unlikely]]
+        m_dirtyRight = right;
+    if (bottom > m_dirtyBottom) [[unlikely]]
+        m_dirtyBottom = bottom;
 }
 
 inline void Surface::stampDot(double u, double v, std::uint32_t argb)
@@ -178,8 +185,8 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
         return SurfaceStatus::InvalidColor;
     if (!countOperation()) [[unlikely]]
         return SurfaceStatus::DeviceFailure;
-    const double u = devicePixelsFromTwips(point.x, m_devicePixelRatio);
-    const double v = devicePixelsFromTwips(point.y, m_devicePixelRatio);
+    const double u = m_toDevicePixels(point.x);
+    const double v = m_toDevicePixels(point.y);
     if (m_drawWidth > 1) {
         stampDot(u, v, color.opaqueArgb());
         return SurfaceStatus::Ok;

@@ -45,18 +45,27 @@ struct Color {
     friend constexpr bool operator==(Color, Color) = default;
 };
 
-// Twips map to logical pixels at the classic 96 dots per inch; Qt's device
-// pixel ratio then carries them to the display's real density. This is the
-// one place that knows the factor.
+// Twips map to logical pixels at the classic 96 dots per inch, 15 to the
+// pixel; Qt's device pixel ratio carries them on to the display's density.
+// This is the one place that knows the factor.
+//
+// A point converts with one multiplication rather than a division, since a
+// picture converts millions of them. The factor is nudged so that the product
+// never falls below the exact quotient: a point on a pixel's edge (a multiple
+// of 15 twips at ratio 1) stays in the pixel it begins, as division would
+// have it. Short of an edge, a float's spacing dwarfs the nudge.
+class TwipsToDevicePixels {
+public:
+    explicit TwipsToDevicePixels(double devicePixelRatio);
+
+    double operator()(double twips) const { return twips * (twips < 0 ? m_belowExact : m_aboveExact); }
+
+private:
+    double m_aboveExact;
+    double m_belowExact;
+};
+
 inline constexpr double kTwipsPerLogicalPixel = 15.0;
 
-constexpr double devicePixelsFromTwips(double twips, double devicePixelRatio)
-{
-    return twips * devicePixelRatio / kTwipsPerLogicalPixel;
-}
-
 // Layout figures are whole twips and land on whole logical pixels.
-constexpr int logicalPixelsFromTwips(int twips)
-{
-    return int(devicePixelsFromTwips(twips, 1.0) + (twips >= 0 ? 0.5 : -0.5));
-}
+int logicalPixelsFromTwips(int twips);

@@ -122,6 +122,27 @@ TEST(GoldenAvenue, largeArchRisesFromFootToFootInMagenta)
     EXPECT_NEAR(calls[kArchStart + kArchPoints - 1].point.y, 5999.56, 0.01);
 }
 
+TEST(GoldenAvenue, everyArchPointIsTheFormulaInSinglePrecision)
+{
+    const auto& calls = recordedPicture();
+    std::size_t i = kArchStart;
+    double t = 3.14;
+    for (std::size_t n = 0; n < kArchPoints; ++n, ++i, t += -3.14 / 9999) {
+        ASSERT_EQ(calls[i].point.x, float(std::cos(t) * 3450 + 8350)) << n;
+        ASSERT_EQ(calls[i].point.y, float(6000 - std::sin(t) * 1400)) << n;
+    }
+    i = kSmallArchesStart;
+    for (int pass = 0; pass < 6; ++pass) {
+        for (int cx = 6350; cx <= 10350; cx += 800) {
+            t = 3.14;
+            for (std::size_t n = 0; n < kArchPoints; ++n, ++i, t += -3.14 / 9999) {
+                ASSERT_EQ(calls[i].point.x, float(cx + std::cos(t) * 400)) << pass << " " << cx << " " << n;
+                ASSERT_EQ(calls[i].point.y, float(5900 - std::sin(t) * 600)) << pass << " " << cx << " " << n;
+            }
+        }
+    }
+}
+
 TEST(GoldenAvenue, smallArchesMeetAtTheirFeetAndEndLightYellow)
 {
     const auto& calls = recordedPicture();
@@ -159,6 +180,16 @@ TEST(GoldenAvenue, failingCallStopsTheRoutineThere)
         ASSERT_EQ(surface.calls.size(), failAt - 1);
         EXPECT_TRUE(std::equal(surface.calls.begin(), surface.calls.end(), recordedPicture().begin())) << failAt;
     }
+}
+
+TEST(GoldenAvenue, notANumberInTheArchesStopsAtThePointItHits)
+{
+    // After the rays' 6 x 64 calls, the large arch takes a cosine and a sine
+    // per point; a NaN in the 101st point's cosine leaves 100 arch points.
+    RecordingSurface surface;
+    const FaultyMaths maths { 6 * 64 + 2 * 100 + 1 };
+    EXPECT_THROW(paintGoldenAvenue(surface, maths), RunTimeError);
+    EXPECT_EQ(surface.calls.size(), kArchStart + 100);
 }
 
 TEST(GoldenAvenue, notANumberInTheArithmeticRaisesTheErrorAndStops)

@@ -70,6 +70,20 @@ TEST(MountainsAndWater, mountainPassesSweepFromLightYellowToLightCyan)
     }
 }
 
+TEST(MountainsAndWater, everyMountainPointIsTheFormulaInSinglePrecision)
+{
+    const auto& calls = recordedPicture();
+    for (std::size_t pass = 0; pass < 4; ++pass) {
+        std::size_t i = 3 + pass * kMountainPoints;
+        double x = 555;
+        for (std::size_t n = 0; n < kMountainPoints; ++n, ++i, x += 0.1) {
+            ASSERT_EQ(calls[i].point.x, float(x)) << "pass " << pass << " point " << n;
+            ASSERT_EQ(calls[i].point.y, float(3000 - (std::sin(x / 333) * 0.4) * x))
+                << "pass " << pass << " point " << n;
+        }
+    }
+}
+
 TEST(MountainsAndWater, mountainLineStartsOnTheFormulaAndSpansItsRange)
 {
     const auto& calls = recordedPicture();

@@ -60,6 +60,16 @@ TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
     EXPECT_TRUE(painted(surface, 0, 1));
     EXPECT_TRUE(painted(surface, 2, 1));
     EXPECT_EQ(footprint(surface).count, 2);
+
+    // Every pixel edge, left and right of the origin, at the edge of a wide
+    // dot: a point on an edge belongs to the pixel that begins there.
+    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    for (int edge = -200; edge <= 1200; ++edge) {
+        ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+        ASSERT_EQ(surface.PSet({ 15.0f * edge, 15.0f * 20 }, kLightRed), SurfaceStatus::Ok);
+        const QRect expected = QRect(edge - 1, 19, 2, 2).intersected(QRect(QPoint(0, 0), kMaximized));
+        ASSERT_EQ(footprint(surface).bounds, expected) << "edge " << edge;
+    }
 }
 
 struct DotCase {
@@ -239,6 +249,15 @@ TEST(SurfaceDensity, twoDevicePixelsPerLogicalPixelDoubleThePositionsButNotThePe
     Surface between(QSize(468, 320), 1.5);
     ASSERT_EQ(between.PSet({ 10 * 101, 10 * 33 + 7 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_EQ(footprint(between).bounds, QRect(101, 33, 1, 1));
+
+    // At four thirds a device pixel is 11.25 twips, and a plain product with
+    // the rounded factor would put every edge in the pixel before it.
+    Surface fourThirds(QSize(416, 284), 4.0 / 3.0);
+    for (int edge = 0; edge < 416; ++edge) {
+        ASSERT_EQ(fourThirds.Cls(), SurfaceStatus::Ok);
+        ASSERT_EQ(fourThirds.PSet({ 11.25f * edge, 11.24f }, kLightRed), SurfaceStatus::Ok);
+        ASSERT_EQ(footprint(fourThirds).bounds, QRect(edge, 0, 1, 1)) << "edge " << edge;
+    }
 }
 
 struct BadInput {
