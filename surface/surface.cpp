@@ -36,6 +36,12 @@ SurfaceStatus Surface::DrawWidth(int pixels)
     return SurfaceStatus::Ok;
 }
 
+// A point whose dot misses the layer is dropped, unless it is no point at all.
+SurfaceStatus Surface::pointOffTheLayer(TwipPoint point) const
+{
+    return isFinite(point) ? SurfaceStatus::Ok : SurfaceStatus::InvalidCoordinate;
+}
+
 int Surface::pixelFromTwips(float twips) const
 {
     const double pixel = std::floor(m_toDevicePixels(twips));

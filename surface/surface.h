@@ -94,6 +94,7 @@ private:
     void clearDirty();
     void fillRect(int left, int top, int right, int bottom, std::uint32_t argb);
     void stampDot(double u, double v, std::uint32_t argb);
+    SurfaceStatus pointOffTheLayer(TwipPoint point) const;
     int pixelFromTwips(float twips) const;
 
     int m_width = 0;
@@ -151,11 +152,9 @@ inline void Surface::markDirty(int left, int top, int right, int bottom)
 
 inline void Surface::stampDot(double u, double v, std::uint32_t argb)
 {
+    // The caller has made sure the dot touches the layer or nearly so, which
+    // keeps the conversions below within range.
     const int width = m_drawWidth;
-    // Rejecting far points in floating point keeps the int conversion below
-    // within range whatever the coordinate.
-    if (!(u > -width && u < m_width + width && v > -width && v < m_height + width))
-        return;
     const int left = int(std::floor(u)) - width / 2;
     const int top = int(std::floor(v)) - width / 2;
     const int firstRow = std::max(0, -top);
@@ -179,24 +178,27 @@ inline void Surface::stampDot(double u, double v, std::uint32_t argb)
 
 inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
 {
-    if (!std::isfinite(point.x) || !std::isfinite(point.y)) [[unlikely]]
-        return SurfaceStatus::InvalidCoordinate;
     if (!color.isValid()) [[unlikely]]
         return SurfaceStatus::InvalidColor;
     if (!countOperation()) [[unlikely]]
         return SurfaceStatus::DeviceFailure;
     const double u = m_toDevicePixels(point.x);
     const double v = m_toDevicePixels(point.y);
-    if (m_drawWidth > 1) {
+    // Not a number and infinity fail these comparisons too, so the common
+    // case pays for no separate check of its own.
+    if (m_drawWidth == 1) {
+        if (u >= 0 && u < m_width && v >= 0 && v < m_height) [[likely]] {
+            // Both are non-negative here, so truncation is the floor.
+            const int x = int(u);
+            const int y = int(v);
+            m_pixels[std::size_t(y) * m_width + x] = color.opaqueArgb();
+            markDirty(x, y, x, y);
+            return SurfaceStatus::Ok;
+        }
+    } else if (u > -m_drawWidth && u < m_width + m_drawWidth && v > -m_drawWidth && v < m_height + m_drawWidth)
+        [[likely]] {
         stampDot(u, v, color.opaqueArgb());
         return SurfaceStatus::Ok;
     }
-    if (!(u >= 0 && u < m_width && v >= 0 && v < m_height))
-        return SurfaceStatus::Ok;
-    // Both are non-negative here, so truncation is the floor.
-    const int x = int(u);
-    const int y = int(v);
-    m_pixels[std::size_t(y) * m_width + x] = color.opaqueArgb();
-    markDirty(x, y, x, y);
-    return SurfaceStatus::Ok;
+    return pointOffTheLayer(point);
 }
