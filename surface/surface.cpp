@@ -64,8 +64,8 @@ SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape
         const int y2 = std::max(pixelFromTwips(from.y), pixelFromTwips(to.y));
         // Each edge is the band a dot of the pen width sweeps along it, so
         // the box meets a point drawn on its corner exactly.
-        const int before = m_drawWidth / 2;
-        const int after = m_drawWidth - 1 - before;
+        const int before = int(m_drawWidth) / 2;
+        const int after = int(m_drawWidth) - 1 - before;
         const std::uint32_t argb = color.opaqueArgb();
         fillRect(x1 - before, y1 - before, x2 + after, y1 + after, argb);
         fillRect(x1 - before, y2 - before, x2 + after, y2 + after, argb);
@@ -90,9 +90,9 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
 
     // The ring is centred where a dot at the centre would be, and holds the
     // pixels whose centres lie within half a pen width of the circle.
-    const double halfPen = m_drawWidth / 2.0;
-    const double cx = pixelFromTwips(center.x) - m_drawWidth / 2 + halfPen;
-    const double cy = pixelFromTwips(center.y) - m_drawWidth / 2 + halfPen;
+    const double halfPen = double(m_drawWidth) / 2.0;
+    const double cx = double(pixelFromTwips(center.x) - m_drawWidth / 2) + halfPen;
+    const double cy = double(pixelFromTwips(center.y) - m_drawWidth / 2) + halfPen;
     const double ring = m_toDevicePixels(radius);
     const double inner = std::max(0.0, ring - halfPen);
     const double outer = ring + halfPen;
@@ -149,7 +149,7 @@ void Surface::resize(QSize devicePixels, double devicePixelRatio)
     }
     // The image only wraps our buffer: the drawing code writes the words
     // directly and the widget draws the image without a copy.
-    m_image = QImage(reinterpret_cast<uchar*>(m_pixels.data()), m_width, m_height, qsizetype(m_width) * 4,
+    m_image = QImage(reinterpret_cast<uchar*>(m_pixels.data()), int(m_width), int(m_height), qsizetype(m_width) * 4,
         QImage::Format_ARGB32_Premultiplied);
     m_image.setDevicePixelRatio(m_devicePixelRatio);
     clearDirty();
@@ -163,7 +163,7 @@ void Surface::clearDirty()
 
 void Surface::erase(QRect deviceRect)
 {
-    const QRect rect = deviceRect.intersected(QRect(0, 0, m_width, m_height));
+    const QRect rect = deviceRect.intersected(QRect(0, 0, int(m_width), int(m_height)));
     if (rect.isEmpty())
         return;
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
@@ -176,8 +176,8 @@ void Surface::fillRect(int left, int top, int right, int bottom, std::uint32_t a
 {
     left = std::max(left, 0);
     top = std::max(top, 0);
-    right = std::min(right, m_width - 1);
-    bottom = std::min(bottom, m_height - 1);
+    right = std::min(right, int(m_width) - 1);
+    bottom = std::min(bottom, int(m_height) - 1);
     if (left > right || top > bottom)
         return;
     for (int y = top; y <= bottom; ++y) {
@@ -225,7 +225,7 @@ void Surface::present()
     m_lastPresent = std::chrono::steady_clock::now();
     if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
         return;
-    const QRect rect(QPoint(m_dirtyLeft, m_dirtyTop), QPoint(m_dirtyRight, m_dirtyBottom));
+    const QRect rect { QPoint(int(m_dirtyLeft), int(m_dirtyTop)), QPoint(int(m_dirtyRight), int(m_dirtyBottom)) };
     clearDirty();
     if (m_presenter) {
         m_presenter->present(rect);

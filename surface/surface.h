@@ -49,7 +49,7 @@ public:
     explicit Surface(QSize devicePixels = {}, double devicePixelRatio = 1.0);
 
     [[nodiscard]] SurfaceStatus DrawWidth(int pixels);
-    int drawWidth() const { return m_drawWidth; }
+    int drawWidth() const { return int(m_drawWidth); }
 
     [[nodiscard]] SurfaceStatus Line(TwipPoint from, TwipPoint to, Color color, LineShape shape);
     // Radius 0 gives a dot as wide as the pen.
@@ -76,7 +76,7 @@ public:
 
     // Shares the surface's pixels: copy() it to keep a snapshot.
     const QImage& layer() const { return m_image; }
-    QSize size() const { return { m_width, m_height }; }
+    QSize size() const { return { int(m_width), int(m_height) }; }
     double devicePixelRatio() const { return m_devicePixelRatio; }
 
 private:
@@ -90,28 +90,32 @@ private:
     [[nodiscard]] bool countOperation();
     [[nodiscard]] bool checkpoint();
     void armCheckpoint();
-    void markDirty(int left, int top, int right, int bottom);
+    void markDirty(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
     void clearDirty();
     void fillRect(int left, int top, int right, int bottom, std::uint32_t argb);
     void stampDot(double u, double v, std::uint32_t argb);
     SurfaceStatus pointOffTheLayer(TwipPoint point) const;
     int pixelFromTwips(float twips) const;
 
-    int m_width = 0;
-    int m_height = 0;
+    // The dimensions, pen width and dirty bounds are wider than the words of
+    // the layer so that, as far as the compiler knows, storing a pixel cannot
+    // change them: it keeps them in registers across a picture's points
+    // instead of reloading them after every store.
+    std::int64_t m_width = 0;
+    std::int64_t m_height = 0;
     double m_devicePixelRatio = 1.0;
     TwipsToDevicePixels m_toDevicePixels { 1.0 };
     std::vector<std::uint32_t> m_pixels;
     QImage m_image;
 
-    int m_drawWidth = 1;
+    std::int64_t m_drawWidth = 1;
     std::vector<Span> m_dot { Span {} };
 
     // Empty while left > right.
-    int m_dirtyLeft = std::numeric_limits<int>::max();
-    int m_dirtyTop = std::numeric_limits<int>::max();
-    int m_dirtyRight = -1;
-    int m_dirtyBottom = -1;
+    std::int64_t m_dirtyLeft = std::numeric_limits<int>::max();
+    std::int64_t m_dirtyTop = std::numeric_limits<int>::max();
+    std::int64_t m_dirtyRight = -1;
+    std::int64_t m_dirtyBottom = -1;
 
     Presenter* m_presenter = nullptr;
     // One countdown serves both the presenting clock and the injected fault,
@@ -138,7 +142,7 @@ inline bool Surface::countOperation()
 
 // Branches rather than min/max: consecutive points nearly always fall inside
 // the bounds already marked, and then nothing is stored.
-inline void Surface::markDirty(int left, int top, int right, int bottom)
+inline void Surface::markDirty(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
 {
     if (left < m_dirtyLeft) [[unlikely]]
         m_dirtyLeft = left;
@@ -154,20 +158,20 @@ inline void Surface::stampDot(double u, double v, std::uint32_t argb)
 {
     // The caller has made sure the dot touches the layer or nearly so, which
     // keeps the conversions below within range.
-    const int width = m_drawWidth;
-    const int left = int(std::floor(u)) - width / 2;
-    const int top = int(std::floor(v)) - width / 2;
-    const int firstRow = std::max(0, -top);
-    const int lastRow = std::min(width - 1, m_height - 1 - top);
+    const std::int64_t width = m_drawWidth;
+    const std::int64_t left = std::int64_t(std::floor(u)) - width / 2;
+    const std::int64_t top = std::int64_t(std::floor(v)) - width / 2;
+    const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
+    const std::int64_t lastRow = std::min(width - 1, m_height - 1 - top);
     if (firstRow > lastRow)
         return;
-    int dirtyLeft = m_width;
-    int dirtyRight = -1;
-    for (int row = firstRow; row <= lastRow; ++row) {
-        const int first = std::max(0, left + m_dot[row].first);
-        const int last = std::min(m_width - 1, left + m_dot[row].last);
+    std::int64_t dirtyLeft = m_width;
+    std::int64_t dirtyRight = -1;
+    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+        const std::int64_t first = std::max<std::int64_t>(0, left + m_dot[row].first);
+        const std::int64_t last = std::min<std::int64_t>(m_width - 1, left + m_dot[row].last);
         std::uint32_t* line = m_pixels.data() + std::size_t(top + row) * m_width;
-        for (int x = first; x <= last; ++x)
+        for (std::int64_t x = first; x <= last; ++x)
             line[x] = argb;
         dirtyLeft = std::min(dirtyLeft, first);
         dirtyRight = std::max(dirtyRight, last);
@@ -189,8 +193,8 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
     if (m_drawWidth == 1) {
         if (u >= 0 && u < m_width && v >= 0 && v < m_height) [[likely]] {
             // Both are non-negative here, so truncation is the floor.
-            const int x = int(u);
-            const int y = int(v);
+            const std::int64_t x = std::int64_t(u);
+            const std::int64_t y = std::int64_t(v);
             m_pixels[std::size_t(y) * m_width + x] = color.opaqueArgb();
             markDirty(x, y, x, y);
             return SurfaceStatus::Ok;
