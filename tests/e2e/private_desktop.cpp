@@ -126,6 +126,48 @@ PrivateDesktop::PrivateDesktop(const std::filesystem::path& logDirectory)
             throw std::runtime_error("openbox did not take over the display");
         std::this_thread::sleep_for(kPollInterval);
     }
+    waitUntilWindowsAreManaged(deadline);
+}
+
+void PrivateDesktop::waitUntilWindowsAreManaged(std::chrono::steady_clock::time_point deadline)
+{
+    // Openbox announces itself before its event loop runs, and a window
+    // mapped in between may never be managed nor shown. A probe window of our
+    // own shows when it has started managing: it appears in the client list.
+    const xcb_window_t probe = xcb_generate_id(m_connection);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, probe, m_root, 0, 0, 16, 16, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        screen->root_visual, 0, nullptr);
+    const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
+    bool managed = false;
+    while (!managed && std::chrono::steady_clock::now() < deadline) {
+        // A map request lost during openbox's start-up is repeated.
+        xcb_unmap_window(m_connection, probe);
+        xcb_map_window(m_connection, probe);
+        xcb_flush(m_connection);
+        const auto retry = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+        while (!managed && std::chrono::steady_clock::now() < retry) {
+            for (const std::uint32_t window : property32(m_root, clientList, XCB_ATOM_WINDOW))
+                managed = managed || window == probe;
+            if (!managed)
+                std::this_thread::sleep_for(kPollInterval);
+        }
+    }
+    xcb_destroy_window(m_connection, probe);
+    xcb_flush(m_connection);
+    if (!managed)
+        throw std::runtime_error("openbox did not start managing windows");
+    // The client list drops the probe again before the program's window is
+    // looked for, so that no test mistakes one for the other.
+    while (std::chrono::steady_clock::now() < deadline) {
+        bool listed = false;
+        for (const std::uint32_t window : property32(m_root, clientList, XCB_ATOM_WINDOW))
+            listed = listed || window == probe;
+        if (!listed)
+            return;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    throw std::runtime_error("openbox kept a destroyed window in its client list");
 }
 
 PrivateDesktop::~PrivateDesktop()

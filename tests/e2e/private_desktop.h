@@ -58,6 +58,7 @@ private:
     std::string atomName(xcb_atom_t atom);
     std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
     bool windowManagerReady();
+    void waitUntilWindowsAreManaged(std::chrono::steady_clock::time_point deadline);
 
     std::vector<std::string> m_environment;
     std::unique_ptr<ChildProcess> m_server;

@@ -43,7 +43,7 @@ void TuxingTest::SetUp()
     m_program = std::make_unique<ChildProcess>(
         ChildProcess::Options { { programPath().string() }, m_desktop->environment(), m_artifacts / "tuxing.log" });
 
-    ASSERT_TRUE(pollUntil(
+    const bool mapped = pollUntil(
         [this] {
             if (!m_program->isRunning())
                 return true;
@@ -52,8 +52,17 @@ void TuxingTest::SetUp()
                 m_window = *found;
             return m_window != 0;
         },
-        kStartTimeout))
-        << "no window of the program was mapped";
+        kStartTimeout);
+    if (!mapped) {
+        const std::optional<xcb_window_t> found = m_desktop->findClientWindow(m_program->pid());
+        std::string tree;
+        runCommand({ "xwininfo", "-root", "-tree" }, m_desktop->environment(), std::chrono::seconds(10), &tree);
+        std::FILE* file = std::fopen((m_artifacts / "window-tree.txt").c_str(), "w");
+        std::fputs(tree.c_str(), file);
+        std::fclose(file);
+        FAIL() << "no window of the program was mapped; the window manager "
+               << (found ? "lists one, not viewable" : "lists none") << "; see the logs in " << m_artifacts;
+    }
     ASSERT_TRUE(m_program->isRunning()) << "the program ended at start; see " << m_artifacts / "tuxing.log";
     ASSERT_TRUE(settle());
 }
@@ -94,12 +103,45 @@ void TuxingTest::maximize()
                << ", client area " << (area ? area->width() : 0) << "x" << (area ? area->height() : 0);
     }
     ASSERT_TRUE(settle());
+    // The enlarged part is painted some time after the resize; the window's
+    // far corner is margin, so once it shows dark green the whole window has
+    // been drawn at its new size.
+    ASSERT_TRUE(pollUntil(
+        [this] {
+            const QImage client = grabClient();
+            return !client.isNull()
+                && colorAt(client, { client.width() - 1, client.height() - 1 }) == colors::kDarkGreen;
+        },
+        kStartTimeout))
+        << "the maximized window was never drawn out to its far corner";
+    ASSERT_TRUE(settle());
 }
 
 void TuxingTest::activate()
 {
     if (!requestFromWindowManager({ "-i", "-a", windowId() }, [this] { return desktop().activeWindow() == window(); }))
         FAIL() << "the window did not become active; the active window is " << desktop().activeWindow();
+    ASSERT_TRUE(settle());
+}
+
+void TuxingTest::minimize()
+{
+    ASSERT_TRUE(desktop().xdotool({ "windowminimize", windowId() }).isCleanExit());
+    ASSERT_TRUE(pollUntil(
+        [this] {
+            return !desktop().isViewable(window()) && contains(desktop().windowState(window()), "_NET_WM_STATE_HIDDEN");
+        },
+        kStartTimeout))
+        << "the window was not minimized";
+}
+
+void TuxingTest::restore()
+{
+    // Activating a minimized window restores it.
+    if (!requestFromWindowManager({ "-i", "-a", windowId() }, [this] {
+            return desktop().isViewable(window()) && !contains(desktop().windowState(window()), "_NET_WM_STATE_HIDDEN");
+        }))
+        FAIL() << "the window was not restored";
     ASSERT_TRUE(settle());
 }
 
@@ -146,17 +188,18 @@ void TuxingTest::closeThroughWindowManager()
 
 testing::AssertionResult TuxingTest::settle()
 {
-    // Qt answers a ping while it reads the X queue, which can be before it
-    // delivers input read in the same batch, and it repaints exposed or
-    // resized parts from a 5 ms update timer. The pause lets that timer come
-    // due; the last ping is only read after the batch holding the one before
-    // it, and with it any due repaint, has been handled.
+    // Qt answers a ping as soon as it reads it from the X queue, but input
+    // read in the same batch reaches the widgets one loop iteration later,
+    // and a repaint of an exposed or resized part waits for a 5 ms update
+    // timer started then. Each ping is read at least one iteration after the
+    // one before it: three pings see the input delivered, and after the
+    // pause, which lets any update timer come due, two more see it fired.
     constexpr auto kUpdateTimerMargin = std::chrono::milliseconds(30);
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 5; ++round) {
+        if (round == 3)
+            std::this_thread::sleep_for(kUpdateTimerMargin);
         if (!desktop().ping(window(), kBusyTimeout))
             return testing::AssertionFailure() << "the program did not answer a ping";
-        if (round == 0)
-            std::this_thread::sleep_for(kUpdateTimerMargin);
     }
     return testing::AssertionSuccess();
 }

@@ -50,6 +50,8 @@ protected:
 
     void maximize();
     void activate();
+    void minimize();
+    void restore();
     void click(Button button);
     // xdotool key names, sent to the focused window.
     void pressKeys(const std::vector<std::string>& keys);
