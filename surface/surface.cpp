@@ -139,7 +139,9 @@ void Surface::resize(QSize devicePixels, double devicePixelRatio)
     m_devicePixelRatio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     m_toDevicePixels = TwipsToDevicePixels(m_devicePixelRatio);
     try {
-        m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), 0u);
+        // A fresh buffer rather than assign(): a window that shrinks after
+        // being stretched huge must give the memory back, not keep capacity.
+        m_pixels = std::vector<std::uint32_t>(std::size_t(m_width) * std::size_t(m_height), 0u);
     } catch (const std::bad_alloc&) {
         // Without memory for a layer the window still works; it just keeps
         // no painting.
