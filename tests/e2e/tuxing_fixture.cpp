@@ -170,13 +170,16 @@ void TuxingTest::click(Button button)
     ASSERT_TRUE(area) << "the window is gone";
     const QPoint target = area->topLeft() + buttonRect(button).center();
     ASSERT_TRUE(desktop()
-                    .xdotool({ "mousemove", std::to_string(target.x()), std::to_string(target.y()), "click", "1" })
+                    .xdotool({ "mousemove", std::to_string(target.x()), std::to_string(target.y()), "click", "--delay",
+                        "0", "1" })
                     .isCleanExit());
 }
 
 void TuxingTest::pressKeys(const std::vector<std::string>& keys)
 {
-    std::vector<std::string> arguments { "key" };
+    // xdotool waits 12 ms after each key and 100 ms after each click unless
+    // told otherwise; the program needs no such pauses.
+    std::vector<std::string> arguments { "key", "--delay", "0" };
     arguments.insert(arguments.end(), keys.begin(), keys.end());
     ASSERT_TRUE(desktop().xdotool(arguments).isCleanExit());
 }
