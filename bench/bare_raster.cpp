@@ -9,20 +9,11 @@ BareRaster::BareRaster(int width, int height)
 {
 }
 
-// The dot's row spans are worked out as Surface works them out, so both
-// stamp the same pixels.
+// The same dot rows as Surface, so both stamp the same pixels.
 SurfaceStatus BareRaster::DrawWidth(int pixels)
 {
     m_drawWidth = pixels;
-    const double radius = pixels / 2.0;
-    m_dot.assign(std::size_t(pixels), Span {});
-    for (int row = 0; row < pixels; ++row) {
-        const double dy = row + 0.5 - radius;
-        const double halfChord = std::sqrt(std::max(0.0, radius * radius - dy * dy));
-        const int first = int(std::ceil(radius - halfChord - 0.5));
-        const int last = int(std::floor(radius + halfChord - 0.5));
-        m_dot[std::size_t(row)] = { std::max(0, first), std::min(pixels - 1, last) };
-    }
+    buildDotRows(pixels, m_dot);
     return SurfaceStatus::Ok;
 }
 

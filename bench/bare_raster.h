@@ -28,11 +28,6 @@ public:
     const std::vector<std::uint32_t>& pixels() const { return m_pixels; }
 
 private:
-    struct Span {
-        int first = 0;
-        int last = 0;
-    };
-
     void fillRect(int left, int top, int right, int bottom, std::uint32_t argb);
     void stampDot(double u, double v, std::uint32_t argb);
     int pixelFromTwips(float twips) const { return int(std::floor(m_toDevicePixels(twips))); }
@@ -41,7 +36,7 @@ private:
     int m_height = 0;
     std::vector<std::uint32_t> m_pixels;
     int m_drawWidth = 1;
-    std::vector<Span> m_dot { Span {} };
+    std::vector<DotRow> m_dot { DotRow {} };
     TwipsToDevicePixels m_toDevicePixels { 1.0 };
 };
 

@@ -12,6 +12,20 @@ constexpr double kFarAway = 1 << 29;
 
 } // namespace
 
+void buildDotRows(int width, std::vector<DotRow>& rows)
+{
+    const double radius = width / 2.0;
+    rows.assign(std::size_t(std::max(width, 0)), DotRow {});
+    for (int row = 0; row < width; ++row) {
+        const double dy = row + 0.5 - radius;
+        const double halfChord = std::sqrt(std::max(0.0, radius * radius - dy * dy));
+        // Columns whose centre c + 0.5 satisfies |c + 0.5 - radius| <= halfChord.
+        const int first = int(std::ceil(radius - halfChord - 0.5));
+        const int last = int(std::floor(radius + halfChord - 0.5));
+        rows[std::size_t(row)] = { std::max(0, first), std::min(width - 1, last) };
+    }
+}
+
 Surface::Surface(QSize devicePixels, double devicePixelRatio) { resize(devicePixels, devicePixelRatio); }
 
 SurfaceStatus Surface::DrawWidth(int pixels)
@@ -21,18 +35,7 @@ SurfaceStatus Surface::DrawWidth(int pixels)
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
     m_drawWidth = pixels;
-    // A pixel of the dot is in when its centre lies within the disc of
-    // diameter w centred on the middle of the w-by-w box.
-    const double radius = pixels / 2.0;
-    m_dot.assign(std::size_t(pixels), Span {});
-    for (int row = 0; row < pixels; ++row) {
-        const double dy = row + 0.5 - radius;
-        const double halfChord = std::sqrt(std::max(0.0, radius * radius - dy * dy));
-        // Columns whose centre c + 0.5 satisfies |c + 0.5 - radius| <= halfChord.
-        const int first = int(std::ceil(radius - halfChord - 0.5));
-        const int last = int(std::floor(radius + halfChord - 0.5));
-        m_dot[std::size_t(row)] = { std::max(0, first), std::min(pixels - 1, last) };
-    }
+    buildDotRows(pixels, m_dot);
     return SurfaceStatus::Ok;
 }
 

@@ -17,6 +17,18 @@ enum class LineShape {
     BoxOutline,
 };
 
+// One row of a round dot: its first and last pixel, as offsets from the
+// left edge of the dot's box.
+struct DotRow {
+    int first = 0;
+    int last = 0;
+};
+
+// The rows of a dot `width` pixels across: a pixel is in when its centre lies
+// within the disc of that diameter centred on the middle of the box. Fills
+// `rows`, reusing its memory.
+void buildDotRows(int width, std::vector<DotRow>& rows);
+
 // Puts a changed region of the layer on the screen before it returns. It must
 // not run the event loop: the handler that is painting still owns the thread.
 class Presenter {
@@ -80,13 +92,6 @@ public:
     double devicePixelRatio() const { return m_devicePixelRatio; }
 
 private:
-    // One row of a dot: the first and last pixel, as offsets from the dot's
-    // left edge.
-    struct Span {
-        int first = 0;
-        int last = 0;
-    };
-
     [[nodiscard]] bool countOperation();
     [[nodiscard]] bool checkpoint();
     void armCheckpoint();
@@ -109,7 +114,7 @@ private:
     QImage m_image;
 
     std::int64_t m_drawWidth = 1;
-    std::vector<Span> m_dot { Span {} };
+    std::vector<DotRow> m_dot { DotRow {} };
 
     // Empty while left > right.
     std::int64_t m_dirtyLeft = std::numeric_limits<int>::max();
