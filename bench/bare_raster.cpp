@@ -35,27 +35,8 @@ SurfaceStatus BareRaster::Line(TwipPoint from, TwipPoint to, Color color, LineSh
 
 SurfaceStatus BareRaster::Circle(TwipPoint center, float radius, Color color)
 {
-    const double halfPen = m_drawWidth / 2.0;
-    const double cx = pixelFromTwips(center.x) - m_drawWidth / 2 + halfPen;
-    const double cy = pixelFromTwips(center.y) - m_drawWidth / 2 + halfPen;
-    const double ring = m_toDevicePixels(radius);
-    const double inner = std::max(0.0, ring - halfPen);
-    const double outer = ring + halfPen;
-    const int left = std::max(0, int(std::floor(cx - outer)));
-    const int right = std::min(m_width - 1, int(std::ceil(cx + outer)));
-    const int top = std::max(0, int(std::floor(cy - outer)));
-    const int bottom = std::min(m_height - 1, int(std::ceil(cy + outer)));
-    const std::uint32_t argb = color.opaqueArgb();
-    for (int y = top; y <= bottom; ++y) {
-        const double dy = y + 0.5 - cy;
-        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
-        for (int x = left; x <= right; ++x) {
-            const double dx = x + 0.5 - cx;
-            const double distanceSquared = dx * dx + dy * dy;
-            if (distanceSquared >= inner * inner && distanceSquared <= outer * outer)
-                line[x] = argb;
-        }
-    }
+    paintRing(m_pixels.data(), m_width, m_height, pixelFromTwips(center.x), pixelFromTwips(center.y),
+        m_toDevicePixels(radius), m_drawWidth, color.opaqueArgb());
     return SurfaceStatus::Ok;
 }
 

@@ -26,6 +26,37 @@ void buildDotRows(int width, std::vector<DotRow>& rows)
     }
 }
 
+QRect paintRing(
+    std::uint32_t* pixels, int width, int height, int centreX, int centreY, double radius, int pen, std::uint32_t argb)
+{
+    const double halfPen = pen / 2.0;
+    const double cx = double(centreX - pen / 2) + halfPen;
+    const double cy = double(centreY - pen / 2) + halfPen;
+    const double inner = std::max(0.0, radius - halfPen);
+    const double outer = radius + halfPen;
+    const double innerSquared = inner * inner;
+    const double outerSquared = outer * outer;
+
+    const int left = int(std::clamp(std::floor(cx - outer), 0.0, double(width)));
+    const int right = int(std::clamp(std::ceil(cx + outer), -1.0, double(width - 1)));
+    const int top = int(std::clamp(std::floor(cy - outer), 0.0, double(height)));
+    const int bottom = int(std::clamp(std::ceil(cy + outer), -1.0, double(height - 1)));
+    bool painted = false;
+    for (int y = top; y <= bottom; ++y) {
+        const double dy = y + 0.5 - cy;
+        std::uint32_t* line = pixels + std::size_t(y) * std::size_t(width);
+        for (int x = left; x <= right; ++x) {
+            const double dx = x + 0.5 - cx;
+            const double distanceSquared = dx * dx + dy * dy;
+            if (distanceSquared >= innerSquared && distanceSquared <= outerSquared) {
+                line[x] = argb;
+                painted = true;
+            }
+        }
+    }
+    return painted ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
+}
+
 Surface::Surface(QSize devicePixels, double devicePixelRatio) { resize(devicePixels, devicePixelRatio); }
 
 SurfaceStatus Surface::DrawWidth(int pixels)
@@ -91,37 +122,10 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
 
-    // The ring is centred where a dot at the centre would be, and holds the
-    // pixels whose centres lie within half a pen width of the circle.
-    const double halfPen = double(m_drawWidth) / 2.0;
-    const double cx = double(pixelFromTwips(center.x) - m_drawWidth / 2) + halfPen;
-    const double cy = double(pixelFromTwips(center.y) - m_drawWidth / 2) + halfPen;
-    const double ring = m_toDevicePixels(radius);
-    const double inner = std::max(0.0, ring - halfPen);
-    const double outer = ring + halfPen;
-    const double innerSquared = inner * inner;
-    const double outerSquared = outer * outer;
-
-    const int left = int(std::clamp(std::floor(cx - outer), 0.0, double(m_width)));
-    const int right = int(std::clamp(std::ceil(cx + outer), -1.0, double(m_width - 1)));
-    const int top = int(std::clamp(std::floor(cy - outer), 0.0, double(m_height)));
-    const int bottom = int(std::clamp(std::ceil(cy + outer), -1.0, double(m_height - 1)));
-    const std::uint32_t argb = color.opaqueArgb();
-    bool painted = false;
-    for (int y = top; y <= bottom; ++y) {
-        const double dy = y + 0.5 - cy;
-        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
-        for (int x = left; x <= right; ++x) {
-            const double dx = x + 0.5 - cx;
-            const double distanceSquared = dx * dx + dy * dy;
-            if (distanceSquared >= innerSquared && distanceSquared <= outerSquared) {
-                line[x] = argb;
-                painted = true;
-            }
-        }
-    }
-    if (painted)
-        markDirty(left, top, right, bottom);
+    const QRect touched = paintRing(m_pixels.data(), int(m_width), int(m_height), pixelFromTwips(center.x),
+        pixelFromTwips(center.y), m_toDevicePixels(radius), int(m_drawWidth), color.opaqueArgb());
+    if (!touched.isEmpty())
+        markDirty(touched.left(), touched.top(), touched.right(), touched.bottom());
     return SurfaceStatus::Ok;
 }
 

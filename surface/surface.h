@@ -29,6 +29,14 @@ struct DotRow {
 // `rows`, reusing its memory.
 void buildDotRows(int width, std::vector<DotRow>& rows);
 
+// Paints into a width x height buffer of words the ring a pen `pen` pixels
+// wide draws around (centreX, centreY), the pixel holding the centre, at
+// `radius` device pixels: the pixels whose centres lie within half a pen of
+// the circle, which is centred where a dot there would be. Radius 0 gives the
+// dot. Returns the rectangle it may have touched; empty when none.
+QRect paintRing(
+    std::uint32_t* pixels, int width, int height, int centreX, int centreY, double radius, int pen, std::uint32_t argb);
+
 // Puts a changed region of the layer on the screen before it returns. It must
 // not run the event loop: the handler that is painting still owns the thread.
 class Presenter {
