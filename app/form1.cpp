@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
@@ -85,10 +87,10 @@ Form1::Form1(QWidget* parent)
     const WindowLayout& window = form1Window();
     setWindowTitle(toQString(window.caption));
     setWindowIcon(windowIcon());
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, toQColor(window.background));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    // The background is painted rather than set in the palette: a palette
+    // reaches every child, and the style would ring the buttons in a shade of
+    // dark green instead of giving them the platform's own look.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     buildControls();
     resize(logicalPixelsFromTwips(window.clientWidth), logicalPixelsFromTwips(window.clientHeight));
 
@@ -181,6 +183,12 @@ void Form1::CmdExit_Click()
     m_ending = true;
     hide();
     QCoreApplication::exit(0);
+}
+
+void Form1::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), toQColor(form1Window().background));
 }
 
 void Form1::resizeEvent(QResizeEvent* event)

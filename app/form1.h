@@ -29,6 +29,7 @@ public:
     bool isEnding() const { return m_ending; }
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
