@@ -3,44 +3,39 @@
 #include "qt_values.h"
 
 #include <QApplication>
-
-#include <xcb/xcb.h>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-bool isSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value && *value;
-}
+// What Qt says while it looks for a display is held back until it has found
+// one: when it finds none it reports a fatal error and aborts with a trace, and
+// a person starting the program deserves one sentence instead. Qt itself
+// decides where to run, so its -platform and -display options and its
+// environment work as they do for any Qt program.
+QStringList g_startUpMessages;
 
-// Qt aborts with a long trace when it cannot reach a display; a person
-// starting the program deserves one sentence instead. Where a platform or a
-// Wayland display is named, Qt is left to judge for itself.
-bool displayReachable()
+void holdStartUpMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (isSet("QT_QPA_PLATFORM") || isSet("WAYLAND_DISPLAY"))
-        return true;
-    if (!isSet("DISPLAY"))
-        return false;
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return reachable;
+    if (type == QtFatalMsg) {
+        std::fputs("tuxing: no display is reachable; start it inside a desktop session or set DISPLAY.\n", stderr);
+        std::_Exit(1);
+    }
+    g_startUpMessages << qFormatLogMessage(type, context, message);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (!displayReachable()) {
-        std::fprintf(stderr, "tuxing: no display is reachable; start it inside a desktop session or set DISPLAY.\n");
-        return 1;
-    }
+    const QtMessageHandler defaultHandler = qInstallMessageHandler(holdStartUpMessage);
     QApplication application(argc, argv);
+    qInstallMessageHandler(defaultHandler);
+    for (const QString& message : std::as_const(g_startUpMessages))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+
     QApplication::setApplicationName(QStringLiteral("tuxing"));
     QApplication::setApplicationVersion(toQString(form1Window().version));
 
