@@ -23,5 +23,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # needs a font that covers Chinese.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, fonts-arphic-gkai00mp, fonts-arphic-ukai, fonts-wqy-zenhei")
+# Without it the program still runs on a Wayland desktop, through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 
 include(CPack)
