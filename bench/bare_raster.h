@@ -36,7 +36,8 @@ private:
 
 inline SurfaceStatus BareRaster::PSet(TwipPoint point, Color color)
 {
-    paintPoint(raster(), m_drawWidth, m_dot.data(), m_toDevicePixels(point.x), m_toDevicePixels(point.y),
-        color.opaqueArgb(), IgnoreTouched {});
+    LastDot unused;
+    paintPoint<Repeats::Paint>(raster(), m_drawWidth, m_dot.data(), m_toDevicePixels(point.x),
+        m_toDevicePixels(point.y), color.opaqueArgb(), unused, IgnoreTouched {});
     return SurfaceStatus::Ok;
 }

@@ -54,15 +54,14 @@ PixelRect paintBox(Raster raster, std::int64_t x1, std::int64_t y1, std::int64_t
 PixelRect paintRing(
     Raster raster, std::int64_t centreX, std::int64_t centreY, double radius, std::int64_t pen, std::uint32_t argb);
 
-// The dot of a pen `pen` pixels wide, with rows `rows`, for a point at (u, v).
-// The caller makes sure the dot touches the layer or nearly so, which keeps
-// the conversions within range.
+// The dot of a pen `pen` pixels wide, with rows `rows`, for a point in the
+// pixel (x, y). The caller makes sure the dot touches the layer or nearly so.
 template <typename MarkTouched>
-inline void stampDot(Raster raster, std::int64_t pen, const DotRow* rows, double u, double v, std::uint32_t argb,
-    MarkTouched&& markTouched)
+inline void stampDot(Raster raster, std::int64_t pen, const DotRow* rows, std::int64_t x, std::int64_t y,
+    std::uint32_t argb, MarkTouched&& markTouched)
 {
-    const std::int64_t left = std::int64_t(std::floor(u)) - pen / 2;
-    const std::int64_t top = std::int64_t(std::floor(v)) - pen / 2;
+    const std::int64_t left = x - pen / 2;
+    const std::int64_t top = y - pen / 2;
     const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
     const std::int64_t lastRow = std::min(pen - 1, raster.height - 1 - top);
     if (firstRow > lastRow)
@@ -73,8 +72,8 @@ inline void stampDot(Raster raster, std::int64_t pen, const DotRow* rows, double
         const std::int64_t first = std::max<std::int64_t>(0, left + rows[row].first);
         const std::int64_t last = std::min<std::int64_t>(raster.width - 1, left + rows[row].last);
         std::uint32_t* line = raster.pixels + (top + row) * raster.width;
-        for (std::int64_t x = first; x <= last; ++x)
-            line[x] = argb;
+        for (std::int64_t column = first; column <= last; ++column)
+            line[column] = argb;
         touchedLeft = std::min(touchedLeft, first);
         touchedRight = std::max(touchedRight, last);
     }
@@ -82,11 +81,29 @@ inline void stampDot(Raster raster, std::int64_t pen, const DotRow* rows, double
         markTouched(touchedLeft, top + firstRow, touchedRight, top + lastRow);
 }
 
+// The wide dot the previous point painted. A run of points along a curve
+// lands on the same pixel many times over, and a point whose dot is exactly
+// that one, in the same colour, has nothing left to paint. Whoever changes
+// the layer or the pen otherwise forgets it.
+struct LastDot {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    // Never an opaque colour.
+    std::uint32_t argb = 0;
+
+    void forget() { argb = 0; }
+};
+
+enum class Repeats {
+    Paint,
+    Skip,
+};
+
 // A point at (u, v) with the pen: false when its dot lies wholly off the
 // layer, or (u, v) is not a number, and nothing was painted.
-template <typename MarkTouched>
+template <Repeats repeats, typename MarkTouched>
 inline bool paintPoint(Raster raster, std::int64_t pen, const DotRow* rows, double u, double v, std::uint32_t argb,
-    MarkTouched&& markTouched)
+    LastDot& lastDot, MarkTouched&& markTouched)
 {
     // Not a number fails these comparisons too, so the common case pays for
     // no separate check of its own.
@@ -101,7 +118,15 @@ inline bool paintPoint(Raster raster, std::int64_t pen, const DotRow* rows, doub
         }
     } else if (u > double(-pen) && u < double(raster.width + pen) && v > double(-pen)
         && v < double(raster.height + pen)) [[likely]] {
-        stampDot(raster, pen, rows, u, v, argb, markTouched);
+        // Within these bounds the floors convert safely.
+        const std::int64_t x = std::int64_t(std::floor(u));
+        const std::int64_t y = std::int64_t(std::floor(v));
+        if constexpr (repeats == Repeats::Skip) {
+            if (x == lastDot.x && y == lastDot.y && argb == lastDot.argb)
+                return true;
+            lastDot = { x, y, argb };
+        }
+        stampDot(raster, pen, rows, x, y, argb, markTouched);
         return true;
     }
     return false;

@@ -24,6 +24,7 @@ Surface::Surface(PixelSize devicePixels, double devicePixelRatio, std::pmr::memo
 
 SurfaceStatus Surface::DrawWidth(int pixels)
 {
+    m_lastDot.forget();
     if (pixels < 1 || pixels > kMaxDrawWidth)
         return SurfaceStatus::InvalidPenWidth;
     if (!countOperation())
@@ -41,6 +42,7 @@ int Surface::pixelFromTwips(float twips) const
 
 SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape shape)
 {
+    m_lastDot.forget();
     if (!isFinite(from) || !isFinite(to))
         return SurfaceStatus::InvalidCoordinate;
     if (!color.isValid())
@@ -60,6 +62,7 @@ SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape
 
 SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
 {
+    m_lastDot.forget();
     if (!isFinite(center))
         return SurfaceStatus::InvalidCoordinate;
     if (!std::isfinite(radius) || radius < 0)
@@ -75,6 +78,7 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
 
 SurfaceStatus Surface::Cls()
 {
+    m_lastDot.forget();
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
     std::fill(m_pixels.begin(), m_pixels.end(), 0u);
@@ -85,6 +89,7 @@ SurfaceStatus Surface::Cls()
 
 void Surface::resize(PixelSize devicePixels, double devicePixelRatio)
 {
+    m_lastDot.forget();
     m_width = std::clamp(devicePixels.width, 0, kMaxLayerSide);
     m_height = std::clamp(devicePixels.height, 0, kMaxLayerSide);
     m_devicePixelRatio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0 ? devicePixelRatio : 1.0;
@@ -123,6 +128,7 @@ void Surface::markDirty(PixelRect rect)
 
 void Surface::erase(PixelRect deviceRect)
 {
+    m_lastDot.forget();
     const std::int64_t left = std::max<std::int64_t>(deviceRect.left, 0);
     const std::int64_t top = std::max<std::int64_t>(deviceRect.top, 0);
     const std::int64_t right = std::min<std::int64_t>(deviceRect.right, m_width - 1);

@@ -78,6 +78,7 @@ private:
 
     std::int64_t m_drawWidth = 1;
     std::vector<DotRow> m_dot { DotRow {} };
+    LastDot m_lastDot;
 
     // Empty while left > right.
     std::int64_t m_dirtyLeft = std::numeric_limits<int>::max();
@@ -128,7 +129,8 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
     const auto markTouched = [this](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
         markDirty(left, top, right, bottom);
     };
-    if (paintPoint(raster(), m_drawWidth, m_dot.data(), u, v, color.opaqueArgb(), markTouched)) [[likely]]
+    if (paintPoint<Repeats::Skip>(
+            raster(), m_drawWidth, m_dot.data(), u, v, color.opaqueArgb(), m_lastDot, markTouched)) [[likely]]
         return SurfaceStatus::Ok;
     // A point whose dot misses the layer is dropped, unless it is no point at
     // all.
