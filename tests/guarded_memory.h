@@ -1,20 +1,23 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory_resource>
 #include <new>
 #include <vector>
 
 // Hands out memory with guard words on both sides and checks them, so a test
-// sees a store outside a buffer however far off it lands, within the guards.
+// sees a store outside a buffer however far off it lands, within the guards:
+// at least guardWords, and up to eight buffers' worth.
 // It can also refuse to give memory, as a machine without any would.
 class GuardedMemory : public std::pmr::memory_resource {
 public:
     static constexpr std::uint32_t kGuard = 0xdeadbeefu;
 
     explicit GuardedMemory(std::size_t guardWords = 1 << 16)
-        : m_guardWords(guardWords)
+        : m_minimumGuardWords(guardWords)
     {
     }
 
@@ -32,10 +35,10 @@ public:
     bool guardsIntact() const
     {
         for (const Block& block : m_blocks) {
-            for (std::size_t i = 0; i < m_guardWords; ++i) {
-                if (block.words[i] != kGuard || block.words[m_guardWords + block.payloadWords + i] != kGuard)
-                    return false;
-            }
+            const std::size_t bytes = block.guardWords * sizeof(std::uint32_t);
+            if (std::memcmp(block.words, m_pattern.data(), bytes) != 0
+                || std::memcmp(block.words + block.guardWords + block.payloadWords, m_pattern.data(), bytes) != 0)
+                return false;
         }
         return true;
     }
@@ -44,6 +47,7 @@ private:
     struct Block {
         std::uint32_t* words;
         std::size_t payloadWords;
+        std::size_t guardWords;
     };
 
     void* do_allocate(std::size_t bytes, std::size_t) override
@@ -51,17 +55,20 @@ private:
         if (refuses)
             throw std::bad_alloc();
         const std::size_t payloadWords = (bytes + 3) / 4;
-        auto* words = new std::uint32_t[2 * m_guardWords + payloadWords];
-        for (std::size_t i = 0; i < m_guardWords; ++i)
-            words[i] = words[m_guardWords + payloadWords + i] = kGuard;
-        m_blocks.push_back({ words, payloadWords });
-        return words + m_guardWords;
+        const std::size_t guardWords = std::max(m_minimumGuardWords, std::min<std::size_t>(8 * payloadWords, 1 << 16));
+        if (m_pattern.size() < guardWords)
+            m_pattern.assign(guardWords, kGuard);
+        auto* words = new std::uint32_t[2 * guardWords + payloadWords];
+        for (std::size_t i = 0; i < guardWords; ++i)
+            words[i] = words[guardWords + payloadWords + i] = kGuard;
+        m_blocks.push_back({ words, payloadWords, guardWords });
+        return words + guardWords;
     }
 
     void do_deallocate(void* memory, std::size_t, std::size_t) override
     {
         for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-            if (m_blocks[i].words + m_guardWords == memory) {
+            if (m_blocks[i].words + m_blocks[i].guardWords == memory) {
                 delete[] m_blocks[i].words;
                 m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(i));
                 return;
@@ -71,6 +78,7 @@ private:
 
     bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
 
-    std::size_t m_guardWords;
+    std::size_t m_minimumGuardWords;
     std::vector<Block> m_blocks;
+    std::vector<std::uint32_t> m_pattern;
 };
