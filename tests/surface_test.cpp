@@ -86,6 +86,14 @@ TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
     EXPECT_TRUE(painted(surface, 2, 1));
     EXPECT_EQ(footprint(surface).count, 2);
 
+    // The same holds for the pixel a wide dot is centred on.
+    for (const int width : { 2, 3 }) {
+        ASSERT_EQ(surface.DrawWidth(width), SurfaceStatus::Ok);
+        ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+        ASSERT_EQ(surface.PSet({ 314.99f, 299.99f }, kLightRed), SurfaceStatus::Ok);
+        EXPECT_EQ(footprint(surface).bounds, rect(20 - width / 2, 19 - width / 2, width, width)) << "pen " << width;
+    }
+
     // Every pixel edge, left and right of the origin, at the edge of a wide
     // dot: a point on an edge belongs to the pixel that begins there.
     ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
