@@ -279,11 +279,14 @@ TEST(SurfaceCls, removesAllPaintingAndKeepsThePenWidth)
 {
     Surface surface(kMaximized);
     ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
-    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Circle({ 8000, 2000 }, 500, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
     EXPECT_EQ(footprint(surface).count, 0);
     EXPECT_EQ(surface.drawWidth(), 3);
+    // The same dot again is painted again.
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).count, 9);
 }
 
 TEST(SurfaceDensity, twoDevicePixelsPerLogicalPixelDoubleThePositionsButNotThePen)
@@ -477,14 +480,19 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnly)
     EXPECT_FALSE(painted(surface, 50, 10));
     EXPECT_TRUE(painted(surface, 150, 10));
     EXPECT_TRUE(painted(surface, 300, 200));
+    ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
     surface.erase(rect(-50, -50, 10000, 10000));
     EXPECT_EQ(footprint(surface).count, 0);
-
+    // A dot that was dropped is painted again when repeated.
     ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 10, 10));
+
     surface.resize({ 800, 600 }, 1.0);
     EXPECT_EQ(surface.size(), (PixelSize { 800, 600 }));
     EXPECT_EQ(footprint(surface).count, 0);
     EXPECT_EQ(surface.drawWidth(), 2);
+    ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 10, 10));
 
     // A window stretched past any screen keeps a bounded layer.
     surface.resize({ 100000, 3 }, 1.0);

@@ -225,6 +225,20 @@ private:
         return clampedRect(x - 1, y - 1, x + pen, y + pen);
     }
 
+    // An accepted point paints at least the pixel that holds it, unless that
+    // lies so close to a pixel's edge that rounding may put it either side.
+    void checkPointPainted(TwipPoint point, SurfaceStatus status, Color color)
+    {
+        const double u = device(point.x), v = device(point.y);
+        const double edge = 1e-6 * std::max(1.0, std::max(std::fabs(u), std::fabs(v)));
+        const PixelSize size = m_surface.size();
+        if (status != SurfaceStatus::Ok || !(u >= 0 && v >= 0 && u < size.width && v < size.height)
+            || u - std::floor(u) < edge || std::ceil(u) - u < edge || v - std::floor(v) < edge
+            || std::ceil(v) - v < edge)
+            return;
+        REQUIRE(m_surface.pixel(int(u), int(v)) == argbOf(color));
+    }
+
     void check(const std::vector<std::uint32_t>& before, int penBefore, SurfaceStatus status, SurfaceStatus refusal,
         std::optional<Reach> reach)
     {
@@ -279,6 +293,7 @@ private:
             const SurfaceStatus status = m_surface.PSet(point, color);
             check(before, pen, status, refusal,
                 finite ? std::optional(Reach { dotReach(point), {}, argbOf(color) }) : std::nullopt);
+            checkPointPainted(point, status, color);
             break;
         }
         case 2: {
@@ -379,8 +394,10 @@ private:
                 const SurfaceStatus refusal = !isColor(color) ? SurfaceStatus::InvalidColor
                     : !finite                                 ? SurfaceStatus::InvalidCoordinate
                                                               : SurfaceStatus::Ok;
-                check(last, pen, m_surface.PSet(point, color), refusal,
+                const SurfaceStatus status = m_surface.PSet(point, color);
+                check(last, pen, status, refusal,
                     finite ? std::optional(Reach { dotReach(point), {}, argbOf(color) }) : std::nullopt);
+                checkPointPainted(point, status, color);
             }
             break;
         }
