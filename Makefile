@@ -33,6 +33,7 @@ package: build
 # end-to-end tests drive the optimised program only.
 test: build sanitize
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure
+	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=$(FUZZ_TEST_RUNS)
 
 sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUXING_SANITIZE=ON \
@@ -41,6 +42,23 @@ sanitize: deps
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer-suppressions.txt \
 		ctest --test-dir $(SANITIZE_DIR) -L unit --output-on-failure
+
+# make fuzz SECONDS=N fuzzes the drawing core for N seconds, starting from the
+# committed corpus; what it finds new goes to $(FUZZ_DIR)/found. make test runs
+# a fixed number of inputs from a fixed seed instead, the same on any machine.
+FUZZ_DIR := build-fuzz
+SECONDS ?= 30
+FUZZ_TEST_RUNS := 30000
+FUZZ_LIMIT = $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS),-max_total_time=$(SECONDS))
+
+.PHONY: fuzz
+fuzz: deps
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DTUXING_CORE_ONLY=ON -DTUXING_FUZZ=ON -DTUXING_SANITIZE=ON -DBUILD_TESTING=OFF > /dev/null
+	@cmake --build $(FUZZ_DIR) --target surface_fuzz
+	@rm -rf $(FUZZ_DIR)/found && mkdir -p $(FUZZ_DIR)/found
+	@UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(FUZZ_DIR)/tests/fuzz/surface_fuzz -seed=1 $(FUZZ_LIMIT) \
+		-rss_limit_mb=4096 -print_final_stats=1 $(FUZZ_DIR)/found tests/fuzz/corpus
 
 bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench

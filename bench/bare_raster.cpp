@@ -1,6 +1,9 @@
 #include "bare_raster.h"
 
 #include <algorithm>
+#include <cmath>
+
+static_assert(DrawingSurface<BareRaster>);
 
 BareRaster::BareRaster(int width, int height)
     : m_width(width)
@@ -9,7 +12,8 @@ BareRaster::BareRaster(int width, int height)
 {
 }
 
-// The same dot rows as Surface, so both stamp the same pixels.
+std::int64_t BareRaster::pixelFromTwips(float twips) const { return std::int64_t(std::floor(m_toDevicePixels(twips))); }
+
 SurfaceStatus BareRaster::DrawWidth(int pixels)
 {
     m_drawWidth = pixels;
@@ -19,37 +23,21 @@ SurfaceStatus BareRaster::DrawWidth(int pixels)
 
 SurfaceStatus BareRaster::Line(TwipPoint from, TwipPoint to, Color color, LineShape)
 {
-    const int x1 = std::min(pixelFromTwips(from.x), pixelFromTwips(to.x));
-    const int x2 = std::max(pixelFromTwips(from.x), pixelFromTwips(to.x));
-    const int y1 = std::min(pixelFromTwips(from.y), pixelFromTwips(to.y));
-    const int y2 = std::max(pixelFromTwips(from.y), pixelFromTwips(to.y));
-    const int before = m_drawWidth / 2;
-    const int after = m_drawWidth - 1 - before;
-    const std::uint32_t argb = color.opaqueArgb();
-    fillRect(x1 - before, y1 - before, x2 + after, y1 + after, argb);
-    fillRect(x1 - before, y2 - before, x2 + after, y2 + after, argb);
-    fillRect(x1 - before, y1 - before, x1 + after, y2 + after, argb);
-    fillRect(x2 - before, y1 - before, x2 + after, y2 + after, argb);
+    const auto [x1, x2] = std::minmax({ pixelFromTwips(from.x), pixelFromTwips(to.x) });
+    const auto [y1, y2] = std::minmax({ pixelFromTwips(from.y), pixelFromTwips(to.y) });
+    paintBox(raster(), x1, y1, x2, y2, m_drawWidth, color.opaqueArgb());
     return SurfaceStatus::Ok;
 }
 
 SurfaceStatus BareRaster::Circle(TwipPoint center, float radius, Color color)
 {
-    paintRing(m_pixels.data(), m_width, m_height, pixelFromTwips(center.x), pixelFromTwips(center.y),
-        m_toDevicePixels(radius), m_drawWidth, color.opaqueArgb());
+    paintRing(raster(), pixelFromTwips(center.x), pixelFromTwips(center.y), m_toDevicePixels(radius), m_drawWidth,
+        color.opaqueArgb());
     return SurfaceStatus::Ok;
 }
 
-void BareRaster::fillRect(int left, int top, int right, int bottom, std::uint32_t argb)
+SurfaceStatus BareRaster::Cls()
 {
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    right = std::min(right, m_width - 1);
-    bottom = std::min(bottom, m_height - 1);
-    if (left > right)
-        return;
-    for (int y = top; y <= bottom; ++y) {
-        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
-        std::fill(line + left, line + right + 1, argb);
-    }
+    std::fill(m_pixels.begin(), m_pixels.end(), 0u);
+    return SurfaceStatus::Ok;
 }

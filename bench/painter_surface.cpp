@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QPen>
 
+static_assert(DrawingSurface<PainterSurface>);
+
 namespace {
 
 const TwipsToDevicePixels kToDevicePixels { 1.0 };
@@ -57,6 +59,12 @@ SurfaceStatus PainterSurface::PSet(TwipPoint point, Color color)
     m_painter.drawPoint(devicePoint(point));
     m_paintingTime += std::chrono::steady_clock::now() - start;
     ++m_paintedPoints;
+    return SurfaceStatus::Ok;
+}
+
+SurfaceStatus PainterSurface::Cls()
+{
+    m_image.fill(Qt::transparent);
     return SurfaceStatus::Ok;
 }
 

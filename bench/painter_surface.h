@@ -1,7 +1,6 @@
 #pragma once
 
-#include "run_time_error.h"
-#include "surface.h"
+#include "drawing_surface.h"
 #include "twips.h"
 
 #include <QImage>
@@ -25,6 +24,7 @@ public:
     SurfaceStatus Line(TwipPoint from, TwipPoint to, Color color, LineShape shape);
     SurfaceStatus Circle(TwipPoint center, float radius, Color color);
     SurfaceStatus PSet(TwipPoint point, Color color);
+    SurfaceStatus Cls();
 
     // Closes the painter; the surface paints no more afterwards.
     void finish();

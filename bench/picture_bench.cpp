@@ -5,6 +5,7 @@
 #include "golden_avenue.h"
 #include "mountains_and_water.h"
 #include "painter_surface.h"
+#include "recording_surface.h"
 #include "surface.h"
 #include "surface_widget.h"
 
@@ -32,38 +33,22 @@ constexpr int kWindowHeight = 1024;
 constexpr int kPaintOneIn = 50;
 
 struct MountainsAndWater {
-    static void click(Surface& surface) { CmdGsls_Click(surface); }
-    template <typename DrawingSurface> static void paint(DrawingSurface& surface) { paintMountainsAndWater(surface); }
+    template <DrawingSurface Target> static void paint(Target& surface) { CmdGsls_Click(surface); }
 };
 
 struct GoldenAvenue {
-    static void click(Surface& surface) { CmdJgdd_Click(surface); }
-    template <typename DrawingSurface> static void paint(DrawingSurface& surface) { paintGoldenAvenue(surface); }
-};
-
-class PSetCounter {
-public:
-    std::int64_t count = 0;
-
-    SurfaceStatus DrawWidth(int) { return SurfaceStatus::Ok; }
-    SurfaceStatus Line(TwipPoint, TwipPoint, Color, LineShape) { return SurfaceStatus::Ok; }
-    SurfaceStatus Circle(TwipPoint, float, Color) { return SurfaceStatus::Ok; }
-    SurfaceStatus PSet(TwipPoint, Color)
-    {
-        ++count;
-        return SurfaceStatus::Ok;
-    }
+    template <DrawingSurface Target> static void paint(Target& surface) { CmdJgdd_Click(surface); }
 };
 
 template <typename Picture> std::int64_t psetsPerRun()
 {
-    PSetCounter counter;
-    Picture::paint(counter);
-    return counter.count;
+    RecordingSurface recording;
+    Picture::paint(recording);
+    return std::int64_t(recording.count(RecordedCall::Kind::PSet));
 }
 
-// Passes presents on to the window and times them: how far apart they come,
-// and how much of the run they take.
+// Passes presents on to the window, counts them and times them: how far
+// apart they come, and how much of the run they take.
 class TimingPresenter : public Presenter {
 public:
     explicit TimingPresenter(Presenter* window)
@@ -71,8 +56,9 @@ public:
     {
     }
 
-    void present(QRect deviceRect) override
+    void present(PixelRect deviceRect) override
     {
+        ++m_count;
         const Clock::time_point start = Clock::now();
         m_longestGap = std::max(m_longestGap, Milliseconds(start - m_lastEnd));
         m_window->present(deviceRect);
@@ -83,6 +69,7 @@ public:
     // Starts the first gap now.
     void restart() { m_lastEnd = Clock::now(); }
 
+    int count() const { return m_count; }
     Milliseconds longestGap() const { return m_longestGap; }
     Milliseconds presenting() const { return m_presenting; }
 
@@ -91,6 +78,7 @@ private:
     Clock::time_point m_lastEnd = Clock::now();
     Milliseconds m_longestGap { 0 };
     Milliseconds m_presenting { 0 };
+    int m_count = 0;
 };
 
 // The widget has no meta-object of its own, so findChild cannot name it.
@@ -120,7 +108,6 @@ template <typename Picture, VectorState vectorState> void onWindow(benchmark::St
     TimingPresenter presenter(surfaceWidget);
     surface.setPresenter(&presenter);
 
-    const int presentsBefore = surface.presentCount();
     const std::int64_t allocationsBefore = allocationCount();
     Milliseconds running { 0 };
     clearUpperVectorState();
@@ -129,11 +116,11 @@ template <typename Picture, VectorState vectorState> void onWindow(benchmark::St
         if constexpr (vectorState == VectorState::UpperHalvesInUse)
             dirtyUpperVectorState();
         const Clock::time_point start = Clock::now();
-        Picture::click(surface);
+        Picture::paint(surface);
         surface.present();
         running += Clock::now() - start;
     }
-    const int presents = surface.presentCount() - presentsBefore;
+    const int presents = presenter.count();
     const double runs = double(state.iterations());
     state.SetItemsProcessed(state.iterations() * psetsPerRun<Picture>());
     state.counters["presentsPerRun"] = presents / runs;
@@ -141,8 +128,8 @@ template <typename Picture, VectorState vectorState> void onWindow(benchmark::St
     state.counters["longestGapMs"] = presenter.longestGap().count();
     state.counters["presentingShare"] = running.count() > 0 ? presenter.presenting() / running : 0.0;
     state.counters["allocationsPerRun"] = double(allocationCount() - allocationsBefore) / runs;
-    state.counters["layerWidth"] = surface.size().width();
-    state.counters["layerHeight"] = surface.size().height();
+    state.counters["layerWidth"] = surface.size().width;
+    state.counters["layerHeight"] = surface.size().height;
     surface.setPresenter(surfaceWidget);
 }
 
@@ -165,8 +152,8 @@ template <typename Picture> void onBareRaster(benchmark::State& state)
     // Not an assertion: a non-zero count would mean the floor does other
     // work than the layer, and the comparison is void.
     Surface reference({ kWindowWidth, kWindowHeight }, 1.0);
-    Picture::click(reference);
-    const auto* layer = reinterpret_cast<const std::uint32_t*>(reference.layer().constBits());
+    Picture::paint(reference);
+    const std::uint32_t* layer = reference.pixels();
     std::int64_t differing = 0;
     for (std::size_t i = 0; i < raster.pixels().size(); ++i)
         differing += layer[i] != raster.pixels()[i];

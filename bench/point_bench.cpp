@@ -2,6 +2,7 @@
 #include "cpu_state.h"
 #include "mountains_and_water.h"
 #include "palette.h"
+#include "recording_surface.h"
 #include "surface.h"
 
 #include <benchmark/benchmark.h>
@@ -20,37 +21,19 @@ constexpr int kLayerWidth = 1280;
 constexpr int kLayerHeight = 1024;
 constexpr int kMountainPassPoints = 50'000;
 
-// Keeps the points of the first colour pass of the mountain line, the
-// pictures' longest run of points along a curve.
-class PointCollector {
-public:
-    std::vector<TwipPoint> points;
-
-    SurfaceStatus DrawWidth(int pixels)
-    {
-        m_drawWidth = pixels;
-        return SurfaceStatus::Ok;
-    }
-    SurfaceStatus Line(TwipPoint, TwipPoint, Color, LineShape) { return SurfaceStatus::Ok; }
-    SurfaceStatus Circle(TwipPoint, float, Color) { return SurfaceStatus::Ok; }
-    SurfaceStatus PSet(TwipPoint point, Color)
-    {
-        if (m_drawWidth == 3 && points.size() < kMountainPassPoints)
-            points.push_back(point);
-        return SurfaceStatus::Ok;
-    }
-
-private:
-    int m_drawWidth = 1;
-};
-
+// The points of the first colour pass of the mountain line, the pictures'
+// longest run of points along a curve.
 const std::vector<TwipPoint>& mountainPoints()
 {
     static const std::vector<TwipPoint> points = [] {
-        PointCollector collector;
-        collector.points.reserve(kMountainPassPoints);
-        paintMountainsAndWater(collector);
-        return collector.points;
+        RecordingSurface recording;
+        CmdGsls_Click(recording);
+        std::vector<TwipPoint> firstPass;
+        for (const RecordedCall& call : recording.calls) {
+            if (call.kind == RecordedCall::Kind::PSet && call.width == 3 && firstPass.size() < kMountainPassPoints)
+                firstPass.push_back(call.point);
+        }
+        return firstPass;
     }();
     return points;
 }
@@ -59,7 +42,7 @@ const Color kPointColor = QBColor(int(PaletteIndex::LightYellow));
 
 // Both loops pass the status on exactly as the pictures do, so the surface
 // pays for its checks and the bare loop has none to pay for.
-template <typename DrawingSurface> void putPoints(DrawingSurface& surface, const std::vector<TwipPoint>& points)
+template <DrawingSurface Target> void putPoints(Target& surface, const std::vector<TwipPoint>& points)
 {
     for (const TwipPoint point : points)
         raiseOnFailure(surface.PSet(point, kPointColor));
@@ -83,7 +66,7 @@ void psetOnLayer(benchmark::State& state)
     BareRaster raster(kLayerWidth, kLayerHeight);
     raiseOnFailure(raster.DrawWidth(penWidth));
     putPoints(raster, points);
-    const auto* layer = reinterpret_cast<const std::uint32_t*>(surface.layer().constBits());
+    const std::uint32_t* layer = surface.pixels();
     std::int64_t differing = 0;
     for (std::size_t i = 0; i < raster.pixels().size(); ++i)
         differing += layer[i] != raster.pixels()[i];

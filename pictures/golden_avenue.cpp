@@ -1,3 +1,3 @@
 #include "golden_avenue.h"
 
-void CmdJgdd_Click(Surface& surface) { paintGoldenAvenue(surface); }
+template void CmdJgdd_Click<Surface, StandardMaths>(Surface&, const StandardMaths&);

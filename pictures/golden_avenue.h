@@ -1,22 +1,21 @@
 #pragma once
 
+#include "drawing_surface.h"
 #include "picture_support.h"
 #include "stepped_range.h"
 #include "surface.h"
 
 #include <vector>
 
+// What each arch loop comes to; only a hint for the buffer's size.
+inline constexpr std::size_t kArchPointsReserved = 9999;
+
 // The click handler of CmdJgdd: a sun (light-yellow rim, light-red core) with
 // 32 rays, a large magenta arch and a bridge of six small arches beneath it.
 // Rays and small arches are painted once per palette colour and stay in the
 // last. Leaves the pen width at 2.
-void CmdJgdd_Click(Surface& surface);
-
-// What each arch loop comes to; only a hint for the buffer's size.
-inline constexpr std::size_t kArchPointsReserved = 9999;
-
-template <typename DrawingSurface, typename Maths = StandardMaths>
-void paintGoldenAvenue(DrawingSurface& surface, const Maths& maths = {})
+template <DrawingSurface Target, typename Maths = StandardMaths>
+void CmdJgdd_Click(Target& surface, const Maths& maths = {})
 {
     const TwipPoint sun { 8000, 2000 };
     raiseOnFailure(surface.DrawWidth(3));
@@ -68,3 +67,6 @@ void paintGoldenAvenue(DrawingSurface& surface, const Maths& maths = {})
         c = c + 1;
     } while (c != 15);
 }
+
+// The window's own surface gets one copy, built with the pictures.
+extern template void CmdJgdd_Click<Surface, StandardMaths>(Surface&, const StandardMaths&);

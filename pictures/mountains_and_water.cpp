@@ -1,3 +1,3 @@
 #include "mountains_and_water.h"
 
-void CmdGsls_Click(Surface& surface) { paintMountainsAndWater(surface); }
+template void CmdGsls_Click<Surface, StandardMaths>(Surface&, const StandardMaths&);

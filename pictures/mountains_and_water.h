@@ -1,22 +1,21 @@
 #pragma once
 
+#include "drawing_surface.h"
 #include "picture_support.h"
 #include "stepped_range.h"
 #include "surface.h"
 
 #include <vector>
 
+// What the mountain loop comes to; only a hint for the buffer's size.
+inline constexpr std::size_t kMountainPointsReserved = 50000;
+
 // The click handler of CmdGsls: a light-yellow frame around the panel, a wave
 // line of growing height (the mountains) and four horizontal runs (the
 // water). Mountains and water are painted once per palette colour, so the
 // colours sweep over them and the last one stays. Leaves the pen width at 2.
-void CmdGsls_Click(Surface& surface);
-
-// What the mountain loop comes to; only a hint for the buffer's size.
-inline constexpr std::size_t kMountainPointsReserved = 50000;
-
-template <typename DrawingSurface, typename Maths = StandardMaths>
-void paintMountainsAndWater(DrawingSurface& surface, const Maths& maths = {})
+template <DrawingSurface Target, typename Maths = StandardMaths>
+void CmdGsls_Click(Target& surface, const Maths& maths = {})
 {
     raiseOnFailure(surface.DrawWidth(2));
     raiseOnFailure(
@@ -60,3 +59,6 @@ void paintMountainsAndWater(DrawingSurface& surface, const Maths& maths = {})
         c = c - 1;
     } while (c != 9);
 }
+
+// The window's own surface gets one copy, built with the pictures.
+extern template void CmdGsls_Click<Surface, StandardMaths>(Surface&, const StandardMaths&);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drawing_surface.h"
 #include "palette.h"
 #include "run_time_error.h"
 #include "twips.h"
@@ -26,7 +27,7 @@ inline TwipPoint singlePrecisionPoint(double x, double y)
     return { float(x), float(y) };
 }
 
-template <typename DrawingSurface> inline void putPoint(DrawingSurface& surface, double x, double y, Color color)
+template <DrawingSurface Target> inline void putPoint(Target& surface, double x, double y, Color color)
 {
     raiseOnFailure(surface.PSet(singlePrecisionPoint(x, y), color));
 }

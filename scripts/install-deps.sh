@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev libgl-dev libxcb1-dev
     libgtest-dev libbenchmark-dev
+    clang libclang-rt-14-dev
     xvfb xauth openbox xdotool wmctrl x11-utils x11-xserver-utils imagemagick
     fonts-arphic-gkai00mp fonts-arphic-ukai fonts-wqy-zenhei fontconfig
     qt6-svg-dev desktop-file-utils appstream dpkg-dev file

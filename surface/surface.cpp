@@ -1,66 +1,30 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <new>
+
+static_assert(DrawingSurface<Surface>);
 
 namespace {
 
 bool isFinite(TwipPoint point) { return std::isfinite(point.x) && std::isfinite(point.y); }
 
 // Pixel coordinates of far-off points are clamped to this, which keeps every
-// sum of a coordinate and a pen width inside int.
+// sum of a coordinate and a pen width far inside the integers.
 constexpr double kFarAway = 1 << 29;
 
 } // namespace
 
-void buildDotRows(int width, std::vector<DotRow>& rows)
+Surface::Surface(PixelSize devicePixels, double devicePixelRatio, std::pmr::memory_resource* memory)
+    : m_pixels(memory)
 {
-    const double radius = width / 2.0;
-    rows.assign(std::size_t(std::max(width, 0)), DotRow {});
-    for (int row = 0; row < width; ++row) {
-        const double dy = row + 0.5 - radius;
-        const double halfChord = std::sqrt(std::max(0.0, radius * radius - dy * dy));
-        // Columns whose centre c + 0.5 satisfies |c + 0.5 - radius| <= halfChord.
-        const int first = int(std::ceil(radius - halfChord - 0.5));
-        const int last = int(std::floor(radius + halfChord - 0.5));
-        rows[std::size_t(row)] = { std::max(0, first), std::min(width - 1, last) };
-    }
+    resize(devicePixels, devicePixelRatio);
+    setCheckpoint(nullptr);
 }
-
-QRect paintRing(
-    std::uint32_t* pixels, int width, int height, int centreX, int centreY, double radius, int pen, std::uint32_t argb)
-{
-    const double halfPen = pen / 2.0;
-    const double cx = double(centreX - pen / 2) + halfPen;
-    const double cy = double(centreY - pen / 2) + halfPen;
-    const double inner = std::max(0.0, radius - halfPen);
-    const double outer = radius + halfPen;
-    const double innerSquared = inner * inner;
-    const double outerSquared = outer * outer;
-
-    const int left = int(std::clamp(std::floor(cx - outer), 0.0, double(width)));
-    const int right = int(std::clamp(std::ceil(cx + outer), -1.0, double(width - 1)));
-    const int top = int(std::clamp(std::floor(cy - outer), 0.0, double(height)));
-    const int bottom = int(std::clamp(std::ceil(cy + outer), -1.0, double(height - 1)));
-    bool painted = false;
-    for (int y = top; y <= bottom; ++y) {
-        const double dy = y + 0.5 - cy;
-        std::uint32_t* line = pixels + std::size_t(y) * std::size_t(width);
-        for (int x = left; x <= right; ++x) {
-            const double dx = x + 0.5 - cx;
-            const double distanceSquared = dx * dx + dy * dy;
-            if (distanceSquared >= innerSquared && distanceSquared <= outerSquared) {
-                line[x] = argb;
-                painted = true;
-            }
-        }
-    }
-    return painted ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
-}
-
-Surface::Surface(QSize devicePixels, double devicePixelRatio) { resize(devicePixels, devicePixelRatio); }
 
 SurfaceStatus Surface::DrawWidth(int pixels)
 {
+    m_lastDot.forget();
     if (pixels < 1 || pixels > kMaxDrawWidth)
         return SurfaceStatus::InvalidPenWidth;
     if (!countOperation())
@@ -68,12 +32,6 @@ SurfaceStatus Surface::DrawWidth(int pixels)
     m_drawWidth = pixels;
     buildDotRows(pixels, m_dot);
     return SurfaceStatus::Ok;
-}
-
-// A point whose dot misses the layer is dropped, unless it is no point at all.
-SurfaceStatus Surface::pointOffTheLayer(TwipPoint point) const
-{
-    return isFinite(point) ? SurfaceStatus::Ok : SurfaceStatus::InvalidCoordinate;
 }
 
 int Surface::pixelFromTwips(float twips) const
@@ -84,6 +42,7 @@ int Surface::pixelFromTwips(float twips) const
 
 SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape shape)
 {
+    m_lastDot.forget();
     if (!isFinite(from) || !isFinite(to))
         return SurfaceStatus::InvalidCoordinate;
     if (!color.isValid())
@@ -92,19 +51,9 @@ SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape
         return SurfaceStatus::DeviceFailure;
     switch (shape) {
     case LineShape::BoxOutline: {
-        const int x1 = std::min(pixelFromTwips(from.x), pixelFromTwips(to.x));
-        const int x2 = std::max(pixelFromTwips(from.x), pixelFromTwips(to.x));
-        const int y1 = std::min(pixelFromTwips(from.y), pixelFromTwips(to.y));
-        const int y2 = std::max(pixelFromTwips(from.y), pixelFromTwips(to.y));
-        // Each edge is the band a dot of the pen width sweeps along it, so
-        // the box meets a point drawn on its corner exactly.
-        const int before = int(m_drawWidth) / 2;
-        const int after = int(m_drawWidth) - 1 - before;
-        const std::uint32_t argb = color.opaqueArgb();
-        fillRect(x1 - before, y1 - before, x2 + after, y1 + after, argb);
-        fillRect(x1 - before, y2 - before, x2 + after, y2 + after, argb);
-        fillRect(x1 - before, y1 - before, x1 + after, y2 + after, argb);
-        fillRect(x2 - before, y1 - before, x2 + after, y2 + after, argb);
+        const auto [x1, x2] = std::minmax({ pixelFromTwips(from.x), pixelFromTwips(to.x) });
+        const auto [y1, y2] = std::minmax({ pixelFromTwips(from.y), pixelFromTwips(to.y) });
+        markDirty(paintBox(raster(), x1, y1, x2, y2, m_drawWidth, color.opaqueArgb()));
         break;
     }
     }
@@ -113,6 +62,7 @@ SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape
 
 SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
 {
+    m_lastDot.forget();
     if (!isFinite(center))
         return SurfaceStatus::InvalidCoordinate;
     if (!std::isfinite(radius) || radius < 0)
@@ -121,16 +71,14 @@ SurfaceStatus Surface::Circle(TwipPoint center, float radius, Color color)
         return SurfaceStatus::InvalidColor;
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
-
-    const QRect touched = paintRing(m_pixels.data(), int(m_width), int(m_height), pixelFromTwips(center.x),
-        pixelFromTwips(center.y), m_toDevicePixels(radius), int(m_drawWidth), color.opaqueArgb());
-    if (!touched.isEmpty())
-        markDirty(touched.left(), touched.top(), touched.right(), touched.bottom());
+    markDirty(paintRing(raster(), pixelFromTwips(center.x), pixelFromTwips(center.y), m_toDevicePixels(radius),
+        m_drawWidth, color.opaqueArgb()));
     return SurfaceStatus::Ok;
 }
 
 SurfaceStatus Surface::Cls()
 {
+    m_lastDot.forget();
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
     std::fill(m_pixels.begin(), m_pixels.end(), 0u);
@@ -139,29 +87,31 @@ SurfaceStatus Surface::Cls()
     return SurfaceStatus::Ok;
 }
 
-void Surface::resize(QSize devicePixels, double devicePixelRatio)
+void Surface::resize(PixelSize devicePixels, double devicePixelRatio)
 {
-    m_width = std::clamp(devicePixels.width(), 0, kMaxLayerSide);
-    m_height = std::clamp(devicePixels.height(), 0, kMaxLayerSide);
+    m_lastDot.forget();
+    m_width = std::clamp(devicePixels.width, 0, kMaxLayerSide);
+    m_height = std::clamp(devicePixels.height, 0, kMaxLayerSide);
     m_devicePixelRatio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     m_toDevicePixels = TwipsToDevicePixels(m_devicePixelRatio);
+    std::pmr::memory_resource* memory = m_pixels.get_allocator().resource();
+    // Let the old layer go first, so the two never need memory at once.
+    m_pixels = std::pmr::vector<std::uint32_t>(memory);
     try {
         // A fresh buffer rather than assign(): a window that shrinks after
         // being stretched huge must give the memory back, not keep capacity.
-        m_pixels = std::vector<std::uint32_t>(std::size_t(m_width) * std::size_t(m_height), 0u);
+        m_pixels = std::pmr::vector<std::uint32_t>(std::size_t(m_width) * std::size_t(m_height), 0u, memory);
     } catch (const std::bad_alloc&) {
-        // Without memory for a layer the window still works; it just keeps
-        // no painting.
         m_width = m_height = 0;
-        m_pixels.clear();
-        m_pixels.shrink_to_fit();
     }
-    // The image only wraps our buffer: the drawing code writes the words
-    // directly and the widget draws the image without a copy.
-    m_image = QImage(reinterpret_cast<uchar*>(m_pixels.data()), int(m_width), int(m_height), qsizetype(m_width) * 4,
-        QImage::Format_ARGB32_Premultiplied);
-    m_image.setDevicePixelRatio(m_devicePixelRatio);
     clearDirty();
+}
+
+std::uint32_t Surface::pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return 0;
+    return m_pixels[std::size_t(y) * std::size_t(m_width) + std::size_t(x)];
 }
 
 void Surface::clearDirty()
@@ -170,74 +120,61 @@ void Surface::clearDirty()
     m_dirtyRight = m_dirtyBottom = -1;
 }
 
-void Surface::erase(QRect deviceRect)
+void Surface::markDirty(PixelRect rect)
 {
-    const QRect rect = deviceRect.intersected(QRect(0, 0, int(m_width), int(m_height)));
-    if (rect.isEmpty())
-        return;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
-        std::fill(line + rect.left(), line + rect.right() + 1, 0u);
+    if (!rect.isEmpty())
+        markDirty(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void Surface::erase(PixelRect deviceRect)
+{
+    m_lastDot.forget();
+    const std::int64_t left = std::max<std::int64_t>(deviceRect.left, 0);
+    const std::int64_t top = std::max<std::int64_t>(deviceRect.top, 0);
+    const std::int64_t right = std::min<std::int64_t>(deviceRect.right, m_width - 1);
+    const std::int64_t bottom = std::min<std::int64_t>(deviceRect.bottom, m_height - 1);
+    for (std::int64_t y = top; left <= right && y <= bottom; ++y) {
+        std::uint32_t* line = m_pixels.data() + y * m_width;
+        std::fill(line + left, line + right + 1, 0u);
     }
 }
 
-void Surface::fillRect(int left, int top, int right, int bottom, std::uint32_t argb)
+bool Surface::stopAtCheckpoint()
 {
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    right = std::min(right, int(m_width) - 1);
-    bottom = std::min(bottom, int(m_height) - 1);
-    if (left > right || top > bottom)
-        return;
-    for (int y = top; y <= bottom; ++y) {
-        std::uint32_t* line = m_pixels.data() + std::size_t(y) * m_width;
-        std::fill(line + left, line + right + 1, argb);
-    }
-    markDirty(left, top, right, bottom);
+    Checkpoint& current = checkpoint();
+    const bool proceeds = current.stop(*this);
+    m_untilStop = std::max<std::int64_t>(1, current.operationsToNextStop());
+    return proceeds;
 }
 
-bool Surface::checkpoint()
+void Surface::setCheckpoint(Checkpoint* checkpoint)
 {
-    const std::int64_t counted = m_armedFor;
-    bool fails = false;
-    if (m_untilFault > 0) {
-        m_untilFault -= counted;
-        fails = m_untilFault == 0;
-    }
-    m_untilClockCheck -= counted;
-    if (m_untilClockCheck <= 0) {
-        m_untilClockCheck = kOperationsPerClockCheck;
-        if (m_presenter && std::chrono::steady_clock::now() - m_lastPresent >= kPresentInterval)
-            present();
-    }
-    armCheckpoint();
-    return !fails;
-}
-
-void Surface::armCheckpoint()
-{
-    m_armedFor = m_untilFault > 0 ? std::min(m_untilClockCheck, m_untilFault) : m_untilClockCheck;
-    m_untilCheckpoint = m_armedFor;
-}
-
-void Surface::failOperation(std::int64_t count)
-{
-    // Operations already counted since the last checkpoint still count
-    // towards the clock.
-    m_untilClockCheck = std::max<std::int64_t>(1, m_untilClockCheck - (m_armedFor - m_untilCheckpoint));
-    m_untilFault = std::max<std::int64_t>(count, 0);
-    armCheckpoint();
+    m_checkpoint = checkpoint;
+    m_untilStop = std::max<std::int64_t>(1, this->checkpoint().operationsToNextStop());
 }
 
 void Surface::present()
 {
-    m_lastPresent = std::chrono::steady_clock::now();
     if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
         return;
-    const QRect rect { QPoint(int(m_dirtyLeft), int(m_dirtyTop)), QPoint(int(m_dirtyRight), int(m_dirtyBottom)) };
+    const PixelRect rect { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
     clearDirty();
-    if (m_presenter) {
+    if (m_presenter)
         m_presenter->present(rect);
-        ++m_presentCount;
+}
+
+PresentingCheckpoint::PresentingCheckpoint(Clock clock)
+    : m_clock(std::move(clock))
+    , m_lastPresent(m_clock())
+{
+}
+
+bool PresentingCheckpoint::stop(Surface& surface)
+{
+    const std::chrono::steady_clock::time_point now = m_clock();
+    if (now - m_lastPresent >= kPresentInterval) {
+        m_lastPresent = now;
+        surface.present();
     }
+    return true;
 }

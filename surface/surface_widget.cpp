@@ -22,8 +22,24 @@ void SurfaceWidget::matchLayerToWidget()
     const double ratio = devicePixelRatioF();
     const QSize devicePixels = QSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)))
                                    .boundedTo(QSize(Surface::kMaxLayerSide, Surface::kMaxLayerSide));
-    if (devicePixels != m_surface.size() || ratio != m_surface.devicePixelRatio())
-        m_surface.resize(devicePixels, ratio);
+    const PixelSize size { devicePixels.width(), devicePixels.height() };
+    if (size != m_surface.size() || ratio != m_surface.devicePixelRatio())
+        m_surface.resize(size, ratio);
+}
+
+const QImage& SurfaceWidget::layer()
+{
+    const PixelSize size = m_surface.size();
+    const auto* pixels = reinterpret_cast<const uchar*>(m_surface.pixels());
+    if (m_layer.constBits() != pixels || m_layer.width() != size.width || m_layer.height() != size.height
+        || m_layer.devicePixelRatio() != m_surface.devicePixelRatio()) {
+        // The const form of the constructor only reads the words: the image
+        // never detaches into a copy of its own.
+        m_layer
+            = QImage(pixels, size.width, size.height, qsizetype(size.width) * 4, QImage::Format_ARGB32_Premultiplied);
+        m_layer.setDevicePixelRatio(m_surface.devicePixelRatio());
+    }
+    return m_layer;
 }
 
 QRect SurfaceWidget::deviceRectFromLogical(const QRect& rect) const
@@ -33,18 +49,20 @@ QRect SurfaceWidget::deviceRectFromLogical(const QRect& rect) const
     return device.toAlignedRect();
 }
 
-void SurfaceWidget::present(QRect deviceRect)
+void SurfaceWidget::present(PixelRect deviceRect)
 {
     const double ratio = m_surface.devicePixelRatio();
     const QRectF logical(
-        deviceRect.x() / ratio, deviceRect.y() / ratio, deviceRect.width() / ratio, deviceRect.height() / ratio);
+        deviceRect.left / ratio, deviceRect.top / ratio, deviceRect.width() / ratio, deviceRect.height() / ratio);
     repaint(logical.toAlignedRect());
 }
 
 void SurfaceWidget::dropPainting(const QRegion& region)
 {
-    for (const QRect& rect : region)
-        m_surface.erase(deviceRectFromLogical(rect));
+    for (const QRect& rect : region) {
+        const QRect device = deviceRectFromLogical(rect);
+        m_surface.erase({ device.left(), device.top(), device.right(), device.bottom() });
+    }
     update(region);
 }
 
@@ -68,7 +86,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* event)
     matchLayerToWidget();
     QPainter painter(this);
     const QRect target = event->rect();
-    painter.drawImage(target, m_surface.layer(), deviceRectFromLogical(target));
+    painter.drawImage(target, layer(), deviceRectFromLogical(target));
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event)

@@ -2,6 +2,7 @@
 
 #include "surface.h"
 
+#include <QImage>
 #include <QWidget>
 
 class QRegion;
@@ -25,7 +26,7 @@ public:
 
     // Repaints now, without the event loop, so painting shows while a
     // handler runs.
-    void present(QRect deviceRect) override;
+    void present(PixelRect deviceRect) override;
 
     // Drops the painting in a region the window system asks to be redrawn,
     // given in this widget's coordinates.
@@ -39,6 +40,9 @@ protected:
 
 private:
     QRect deviceRectFromLogical(const QRect& rect) const;
+    const QImage& layer();
 
     Surface m_surface;
+    // Wraps the surface's pixels without a copy; rebuilt when they move.
+    QImage m_layer;
 };

@@ -35,10 +35,10 @@ public:
 class IgnoringPresenter : public Presenter {
 public:
     int presents = 0;
-    void present(QRect) override { ++presents; }
+    void present(PixelRect) override { ++presents; }
 };
 
-constexpr QSize kMaximized { 1280, 1024 };
+constexpr PixelSize kMaximized { 1280, 1024 };
 
 } // namespace
 
@@ -69,13 +69,6 @@ protected:
     Surface surface { kMaximized };
     IgnoringPresenter presenter;
 };
-
-TEST_F(Allocation, counterSeesTheDotTableOfAWiderPen)
-{
-    CountingScope scope;
-    ASSERT_EQ(surface.DrawWidth(500), SurfaceStatus::Ok);
-    EXPECT_GE(scope.count(), 1);
-}
 
 TEST_F(Allocation, pointsAllocateNothingAtAnyPenWidth)
 {

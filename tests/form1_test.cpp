@@ -1,3 +1,4 @@
+#include "failing_checkpoint.h"
 #include "form1.h"
 #include "palette.h"
 #include "surface.h"
@@ -33,7 +34,7 @@ protected:
 
     QPushButton* button(std::string_view name) { return static_cast<QPushButton*>(form.control(name)); }
 
-    bool layerPainted(int x, int y) { return qAlpha(form.surface().layer().pixel(x, y)) != 0; }
+    bool layerPainted(int x, int y) { return form.surface().pixel(x, y) != 0; }
 
     // What the window shows, with the buttons blanked: clicking one moves the
     // focus, and its face with it.
@@ -60,7 +61,7 @@ TEST_F(Form1Test, opensSmallWithItsCaptionAndNotMaximized)
     EXPECT_EQ(form.size(), QSize(312, 213));
     EXPECT_FALSE(form.isMaximized());
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0, 128, 0));
-    EXPECT_EQ(form.surface().size(), QSize(312, 213));
+    EXPECT_EQ(form.surface().size(), (PixelSize { 312, 213 }));
 }
 
 struct ControlGeometry {
@@ -215,7 +216,7 @@ TEST_F(Form1Test, enlargingTheWindowLosesThePainting)
     form.resize(kMaximized + QSize(10, 10));
     QApplication::processEvents();
     EXPECT_FALSE(layerPainted(500, 406));
-    EXPECT_EQ(form.surface().size(), kMaximized + QSize(10, 10));
+    EXPECT_EQ(form.surface().size(), (PixelSize { 1290, 1034 }));
 }
 
 struct InjectedFault {
@@ -231,7 +232,8 @@ TEST_P(Form1Fault, failedOperationStopsTheHandlerShowsTheErrorAndTheNextClickPai
 {
     maximize();
     const InjectedFault& fault = GetParam();
-    form.surface().failOperation(fault.failingOperation);
+    FailingCheckpoint failing(fault.failingOperation);
+    form.surface().setCheckpoint(&failing);
     button(fault.button)->click();
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].startsWith("Run-time error")) << errors[0].toStdString();
@@ -258,7 +260,8 @@ TEST_F(Form1Test, failedClearKeepsThePaintingAndSaysSo)
 {
     maximize();
     button("CmdGsls")->click();
-    form.surface().failOperation(1);
+    FailingCheckpoint failing(1);
+    form.surface().setCheckpoint(&failing);
     button("CmdCls")->click();
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(layerPainted(500, 406));

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "drawing_surface.h"
 #include "run_time_error.h"
-#include "surface.h"
 #include "twips.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // A drawing surface that paints nothing and keeps every call, so a picture
-// can be checked call by call. It can be told to fail at its n-th call.
+// can be checked call by call, or its points counted and reused. It can be
+// told to fail at its n-th call.
 struct RecordedCall {
-    enum class Kind : std::uint8_t { DrawWidth, Line, Circle, PSet };
+    enum class Kind : std::uint8_t { DrawWidth, Line, Circle, PSet, Cls };
     Kind kind;
     TwipPoint point; // PSet, Circle centre, Line start
     TwipPoint other; // Line end; Circle radius in x
@@ -29,7 +32,7 @@ public:
     std::vector<RecordedCall> calls;
     std::size_t failAtCall = 0; // 1-based; 0 never fails
 
-    RecordingSurface() { calls.reserve(2'600'000); }
+    explicit RecordingSurface(std::size_t expectedCalls = 2'600'000) { calls.reserve(expectedCalls); }
 
     SurfaceStatus DrawWidth(int pixels)
     {
@@ -61,6 +64,14 @@ public:
         return SurfaceStatus::Ok;
     }
 
+    SurfaceStatus Cls()
+    {
+        if (fails())
+            return SurfaceStatus::DeviceFailure;
+        calls.push_back({ RecordedCall::Kind::Cls, {}, {}, {}, m_width });
+        return SurfaceStatus::Ok;
+    }
+
     std::size_t count(RecordedCall::Kind kind) const
     {
         std::size_t n = 0;
@@ -75,6 +86,8 @@ private:
     int m_width = 1;
     std::size_t m_callsMade = 0;
 };
+
+static_assert(DrawingSurface<RecordingSurface>);
 
 // Sin and Cos as usual, except that the n-th call of either gives NaN.
 struct FaultyMaths {

@@ -1,34 +1,59 @@
+#include "failing_checkpoint.h"
+#include "guarded_memory.h"
+#include "mountains_and_water.h"
 #include "palette.h"
 #include "surface.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <ostream>
+#include <vector>
+
+void PrintTo(PixelRect rect, std::ostream* out)
+{
+    *out << "(" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom << ")";
+}
 
 namespace {
 
-constexpr QSize kMaximized { 1280, 1024 };
+constexpr PixelSize kMaximized { 1280, 1024 };
 const Color kLightRed = QBColor(12);
+constexpr std::uint32_t kOpaqueLightRed = 0xffff0000u;
+constexpr std::uint32_t kOpaqueLightYellow = 0xffffff00u;
 
-std::uint32_t pixel(const Surface& surface, int x, int y) { return surface.layer().pixel(x, y); }
+constexpr PixelRect rect(int left, int top, int width, int height)
+{
+    return { left, top, left + width - 1, top + height - 1 };
+}
 
-bool painted(const Surface& surface, int x, int y) { return qAlpha(surface.layer().pixel(x, y)) != 0; }
+bool painted(const Surface& surface, int x, int y) { return surface.pixel(x, y) != 0; }
+
+std::vector<std::uint32_t> layer(const Surface& surface)
+{
+    const PixelSize size = surface.size();
+    return { surface.pixels(), surface.pixels() + std::size_t(size.width) * std::size_t(size.height) };
+}
 
 // The painted pixels' bounding box and count.
 struct Footprint {
-    QRect bounds;
+    PixelRect bounds;
     int count = 0;
 };
 
 Footprint footprint(const Surface& surface)
 {
     Footprint result;
-    const QImage& image = surface.layer();
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(image.pixel(x, y))) {
-                result.bounds |= QRect(x, y, 1, 1);
+    for (int y = 0; y < surface.size().height; ++y) {
+        for (int x = 0; x < surface.size().width; ++x) {
+            if (painted(surface, x, y)) {
+                PixelRect& b = result.bounds;
+                b = result.count == 0 ? rect(x, y, 1, 1)
+                                      : PixelRect { std::min(b.left, x), std::min(b.top, y), std::max(b.right, x),
+                                            std::max(b.bottom, y) };
                 ++result.count;
             }
         }
@@ -38,8 +63,8 @@ Footprint footprint(const Surface& surface)
 
 class RecordingPresenter : public Presenter {
 public:
-    std::vector<QRect> rects;
-    void present(QRect deviceRect) override { rects.push_back(deviceRect); }
+    std::vector<PixelRect> rects;
+    void present(PixelRect deviceRect) override { rects.push_back(deviceRect); }
 };
 
 } // namespace
@@ -50,8 +75,8 @@ TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
     ASSERT_EQ(surface.PSet({ 555, 3000 }, kLightRed), SurfaceStatus::Ok);
     const Footprint dot = footprint(surface);
     EXPECT_EQ(dot.count, 1);
-    EXPECT_EQ(dot.bounds, QRect(37, 200, 1, 1));
-    EXPECT_EQ(pixel(surface, 37, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(dot.bounds, rect(37, 200, 1, 1));
+    EXPECT_EQ(surface.pixel(37, 200), kOpaqueLightRed);
 
     // Fifteen twips to a pixel, and a pixel holds [15 i, 15 i + 15).
     ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
@@ -61,21 +86,29 @@ TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
     EXPECT_TRUE(painted(surface, 2, 1));
     EXPECT_EQ(footprint(surface).count, 2);
 
+    // The same holds for the pixel a wide dot is centred on.
+    for (const int width : { 2, 3 }) {
+        ASSERT_EQ(surface.DrawWidth(width), SurfaceStatus::Ok);
+        ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+        ASSERT_EQ(surface.PSet({ 314.99f, 299.99f }, kLightRed), SurfaceStatus::Ok);
+        EXPECT_EQ(footprint(surface).bounds, rect(20 - width / 2, 19 - width / 2, width, width)) << "pen " << width;
+    }
+
     // Every pixel edge, left and right of the origin, at the edge of a wide
     // dot: a point on an edge belongs to the pixel that begins there.
     ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
     for (int edge = -200; edge <= 1200; ++edge) {
         ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
         ASSERT_EQ(surface.PSet({ 15.0f * edge, 15.0f * 20 }, kLightRed), SurfaceStatus::Ok);
-        const QRect expected = QRect(edge - 1, 19, 2, 2).intersected(QRect(QPoint(0, 0), kMaximized));
-        ASSERT_EQ(footprint(surface).bounds, expected) << "edge " << edge;
+        const PixelRect clipped { std::max(edge - 1, 0), 19, std::min(edge, kMaximized.width - 1), 20 };
+        ASSERT_EQ(footprint(surface).bounds, clipped.isEmpty() ? PixelRect {} : clipped) << "edge " << edge;
     }
 }
 
 struct DotCase {
     const char* name;
     int width;
-    QRect bounds; // around the point (3000, 3000) twips, pixel (200, 200)
+    PixelRect bounds; // around the point (3000, 3000) twips, pixel (200, 200)
     int count;
     int tolerance = 0;
 };
@@ -92,10 +125,10 @@ TEST_P(SurfaceDot, wideDotIsAFilledDiscOfThePenWidth)
     EXPECT_EQ(found.bounds, dot.bounds);
     EXPECT_NEAR(found.count, dot.count, dot.tolerance);
     // Filled: every row is one unbroken run, symmetric about the middle.
-    const QRect& box = found.bounds;
-    for (int y = box.top(); y <= box.bottom(); ++y) {
+    const PixelRect& box = found.bounds;
+    for (int y = box.top; y <= box.bottom; ++y) {
         int first = -1, last = -1;
-        for (int x = box.left(); x <= box.right(); ++x) {
+        for (int x = box.left; x <= box.right; ++x) {
             if (painted(surface, x, y)) {
                 if (first < 0)
                     first = x;
@@ -105,15 +138,15 @@ TEST_P(SurfaceDot, wideDotIsAFilledDiscOfThePenWidth)
         ASSERT_GE(first, 0) << "row " << y;
         for (int x = first; x <= last; ++x)
             ASSERT_TRUE(painted(surface, x, y)) << x << "," << y;
-        EXPECT_EQ(first - box.left(), box.right() - last) << "row " << y;
+        EXPECT_EQ(first - box.left, box.right - last) << "row " << y;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Surface, SurfaceDot,
-    ::testing::Values(DotCase { "width1", 1, QRect(200, 200, 1, 1), 1 },
-        DotCase { "width2", 2, QRect(199, 199, 2, 2), 4 }, DotCase { "width3", 3, QRect(199, 199, 3, 3), 9 },
+    ::testing::Values(DotCase { "width1", 1, rect(200, 200, 1, 1), 1 },
+        DotCase { "width2", 2, rect(199, 199, 2, 2), 4 }, DotCase { "width3", 3, rect(199, 199, 3, 3), 9 },
         // A disc of diameter 66 covers about pi * 33^2 = 3421 pixels.
-        DotCase { "width66", 66, QRect(167, 167, 66, 66), 3421, 20 }),
+        DotCase { "width66", 66, rect(167, 167, 66, 66), 3421, 20 }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SurfaceDotShape, sixtySixPixelDotIsRound)
@@ -138,8 +171,8 @@ TEST(SurfaceLine, boxOutlineAroundThePanelLeavesItsInsideUnpainted)
     // Corners at pixels (2, 2) and (796, 548); a 2-pixel pen covers the
     // pixel before each edge and the edge itself.
     const Footprint box = footprint(surface);
-    EXPECT_EQ(box.bounds, QRect(QPoint(1, 1), QPoint(796, 548)));
-    EXPECT_EQ(pixel(surface, 1, 1), qRgb(255, 255, 0));
+    EXPECT_EQ(box.bounds, (PixelRect { 1, 1, 796, 548 }));
+    EXPECT_EQ(surface.pixel(1, 1), kOpaqueLightYellow);
     EXPECT_TRUE(painted(surface, 2, 2));
     EXPECT_TRUE(painted(surface, 400, 1));
     EXPECT_TRUE(painted(surface, 400, 548));
@@ -154,7 +187,7 @@ TEST(SurfaceLine, boxOutlineAroundThePanelLeavesItsInsideUnpainted)
     Surface swapped(kMaximized);
     ASSERT_EQ(swapped.DrawWidth(2), SurfaceStatus::Ok);
     ASSERT_EQ(swapped.Line({ 11950, 40 }, { 40, 8220 }, QBColor(14), LineShape::BoxOutline), SurfaceStatus::Ok);
-    EXPECT_EQ(swapped.layer(), surface.layer());
+    EXPECT_EQ(layer(swapped), layer(surface));
 }
 
 TEST(SurfaceCircle, sunRimIsARingThreePixelsWide)
@@ -164,12 +197,11 @@ TEST(SurfaceCircle, sunRimIsARingThreePixelsWide)
     ASSERT_EQ(surface.Circle({ 8000, 2000 }, 500, QBColor(14)), SurfaceStatus::Ok);
     // Centre on pixel (533, 133), radius 33.3 pixels.
     const double cx = 533.5, cy = 133.5, radius = 500.0 / 15;
-    const QImage& image = surface.layer();
     int ringPixels = 0;
     for (int y = 90; y < 180; ++y) {
         for (int x = 490; x < 580; ++x) {
             const double distance = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-            const bool inRing = qAlpha(image.pixel(x, y)) != 0;
+            const bool inRing = painted(surface, x, y);
             ringPixels += inRing;
             if (distance < radius - 1.6 || distance > radius + 1.6) {
                 ASSERT_FALSE(inRing) << x << "," << y;
@@ -191,13 +223,13 @@ TEST(SurfaceCircle, radiusZeroIsADotAsWideAsThePen)
     ASSERT_EQ(dot.DrawWidth(66), SurfaceStatus::Ok);
     ASSERT_EQ(circle.Circle({ 8000, 2000 }, 0, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(dot.PSet({ 8000, 2000 }, kLightRed), SurfaceStatus::Ok);
-    EXPECT_EQ(circle.layer(), dot.layer());
-    EXPECT_EQ(footprint(circle).bounds, QRect(500, 100, 66, 66));
+    EXPECT_EQ(layer(circle), layer(dot));
+    EXPECT_EQ(footprint(circle).bounds, rect(500, 100, 66, 66));
 }
 
 TEST(SurfaceClipping, pointsAtAndBeyondTheEdgesAreDroppedQuietly)
 {
-    Surface surface(QSize(312, 213));
+    Surface surface({ 312, 213 });
     // Just inside the last pixel, and just outside on every side.
     ASSERT_EQ(surface.PSet({ 311 * 15 + 14.9f, 212 * 15 + 14.9f }, kLightRed), SurfaceStatus::Ok);
     for (TwipPoint outside :
@@ -211,52 +243,75 @@ TEST(SurfaceClipping, pointsAtAndBeyondTheEdgesAreDroppedQuietly)
     ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
     ASSERT_EQ(surface.DrawWidth(66), SurfaceStatus::Ok);
     ASSERT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
-    EXPECT_EQ(footprint(surface).bounds, QRect(0, 0, 33, 33));
+    EXPECT_EQ(footprint(surface).bounds, rect(0, 0, 33, 33));
     ASSERT_EQ(surface.PSet({ -1e30f, 1e30f }, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Circle({ 1e30f, -1e30f }, 1e30f, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Line({ -1e30f, -1e30f }, { 1e30f, 1e30f }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
-    EXPECT_EQ(footprint(surface).bounds, QRect(0, 0, 33, 33));
+    EXPECT_EQ(footprint(surface).bounds, rect(0, 0, 33, 33));
 
     // The frame of the second picture lies partly outside a small window.
     ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Line({ 40, 40 }, { 11950, 8220 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
     EXPECT_TRUE(painted(surface, 311, 2));
+
+    // Below a wide, short layer and beside a tall, narrow one, nothing lands
+    // outside the layer's memory, whatever the pen.
+    GuardedMemory memory;
+    for (const PixelSize size : { PixelSize { 600, 2 }, PixelSize { 2, 600 }, PixelSize { 1, 1 } }) {
+        Surface guarded(size, 1.0, &memory);
+        for (const int width : { 1, 2, 3, 66 }) {
+            ASSERT_EQ(guarded.DrawWidth(width), SurfaceStatus::Ok);
+            for (float x = -1500; x < 10000; x += 7.5f) {
+                ASSERT_EQ(guarded.PSet({ x, x }, kLightRed), SurfaceStatus::Ok);
+                ASSERT_EQ(guarded.PSet({ x, 15 }, kLightRed), SurfaceStatus::Ok);
+                ASSERT_EQ(guarded.PSet({ 15, x }, kLightRed), SurfaceStatus::Ok);
+            }
+            ASSERT_EQ(guarded.Circle({ 15, 15 }, 3000, kLightRed), SurfaceStatus::Ok);
+            ASSERT_EQ(
+                guarded.Line({ -150, -150 }, { 9000, 9000 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+        }
+        EXPECT_TRUE(painted(guarded, size.width - 1, size.height - 1));
+        EXPECT_TRUE(memory.guardsIntact()) << size.width << " x " << size.height;
+    }
 }
 
 TEST(SurfaceCls, removesAllPaintingAndKeepsThePenWidth)
 {
     Surface surface(kMaximized);
     ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
-    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Circle({ 8000, 2000 }, 500, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
     EXPECT_EQ(footprint(surface).count, 0);
     EXPECT_EQ(surface.drawWidth(), 3);
+    // The same dot again is painted again.
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).count, 9);
 }
 
 TEST(SurfaceDensity, twoDevicePixelsPerLogicalPixelDoubleThePositionsButNotThePen)
 {
-    Surface surface(QSize(624, 426), 2.0);
+    Surface surface({ 624, 426 }, 2.0);
     ASSERT_EQ(surface.PSet({ 555, 3000 }, kLightRed), SurfaceStatus::Ok);
-    EXPECT_EQ(footprint(surface).bounds, QRect(74, 400, 1, 1));
+    EXPECT_EQ(footprint(surface).bounds, rect(74, 400, 1, 1));
 
     ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
     ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
     ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
-    EXPECT_EQ(footprint(surface).bounds, QRect(399, 399, 2, 2));
+    EXPECT_EQ(footprint(surface).bounds, rect(399, 399, 2, 2));
 
     // One and a half: ten twips a device pixel.
-    Surface between(QSize(468, 320), 1.5);
+    Surface between({ 468, 320 }, 1.5);
     ASSERT_EQ(between.PSet({ 10 * 101, 10 * 33 + 7 }, kLightRed), SurfaceStatus::Ok);
-    EXPECT_EQ(footprint(between).bounds, QRect(101, 33, 1, 1));
+    EXPECT_EQ(footprint(between).bounds, rect(101, 33, 1, 1));
 
     // At four thirds a device pixel is 11.25 twips, and a plain product with
     // the rounded factor would put every edge in the pixel before it.
-    Surface fourThirds(QSize(416, 284), 4.0 / 3.0);
+    Surface fourThirds({ 416, 284 }, 4.0 / 3.0);
     for (int edge = 0; edge < 416; ++edge) {
         ASSERT_EQ(fourThirds.Cls(), SurfaceStatus::Ok);
         ASSERT_EQ(fourThirds.PSet({ 11.25f * edge, 11.24f }, kLightRed), SurfaceStatus::Ok);
-        ASSERT_EQ(footprint(fourThirds).bounds, QRect(edge, 0, 1, 1)) << "edge " << edge;
+        ASSERT_EQ(footprint(fourThirds).bounds, rect(edge, 0, 1, 1)) << "edge " << edge;
     }
 }
 
@@ -270,12 +325,12 @@ class SurfaceBadInput : public ::testing::TestWithParam<BadInput> { };
 
 TEST_P(SurfaceBadInput, isRefusedAndLeavesTheLayerAndPenAsTheyWere)
 {
-    Surface surface(QSize(400, 300));
+    Surface surface({ 400, 300 });
     ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
     ASSERT_EQ(surface.PSet({ 1500, 1500 }, kLightRed), SurfaceStatus::Ok);
-    const QImage before = surface.layer().copy();
+    const std::vector<std::uint32_t> before = layer(surface);
     EXPECT_EQ(GetParam().call(surface), GetParam().expected);
-    EXPECT_EQ(surface.layer(), before);
+    EXPECT_EQ(layer(surface), before);
     EXPECT_EQ(surface.drawWidth(), 3);
     EXPECT_FALSE(describe(GetParam().expected).empty());
 }
@@ -341,10 +396,11 @@ INSTANTIATE_TEST_SUITE_P(Surface, SurfaceBadInput,
             [](Surface& s) { return s.DrawWidth(Surface::kMaxDrawWidth + 1); } }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SurfaceFault, injectedFailureHitsExactlyTheChosenOperationOnce)
+TEST(SurfaceFault, checkpointFailsExactlyTheChosenOperationOnce)
 {
-    Surface surface(QSize(400, 300));
-    surface.failOperation(3);
+    Surface surface({ 400, 300 });
+    FailingCheckpoint third(3);
+    surface.setCheckpoint(&third);
     EXPECT_EQ(surface.PSet({ 15, 15 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
     EXPECT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::DeviceFailure);
@@ -352,12 +408,15 @@ TEST(SurfaceFault, injectedFailureHitsExactlyTheChosenOperationOnce)
     EXPECT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_TRUE(painted(surface, 9, 9));
 
-    // Far past the clock's own countdown.
-    surface.failOperation(5000);
+    // Far past the presenting clock's own count.
+    FailingCheckpoint later(5000);
+    surface.setCheckpoint(&later);
     for (int i = 1; i < 5000; ++i)
         ASSERT_EQ(surface.PSet({ 15, 15 }, kLightRed), SurfaceStatus::Ok) << i;
     EXPECT_EQ(surface.Cls(), SurfaceStatus::DeviceFailure);
+    EXPECT_TRUE(painted(surface, 9, 9));
     EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    surface.setCheckpoint(nullptr);
 }
 
 TEST(SurfacePresenting, presenterGetsTheBoundsOfWhatChanged)
@@ -372,46 +431,96 @@ TEST(SurfacePresenting, presenterGetsTheBoundsOfWhatChanged)
     ASSERT_EQ(surface.PSet({ 1500, 1515 }, kLightRed), SurfaceStatus::Ok);
     surface.present();
     ASSERT_EQ(presenter.rects.size(), 1u);
-    EXPECT_EQ(presenter.rects[0], QRect(QPoint(37, 101), QPoint(100, 200)));
+    EXPECT_EQ(presenter.rects[0], (PixelRect { 37, 101, 100, 200 }));
 
     ASSERT_EQ(surface.DrawWidth(3), SurfaceStatus::Ok);
     ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
     surface.present();
     ASSERT_EQ(presenter.rects.size(), 2u);
-    EXPECT_EQ(presenter.rects[1], QRect(199, 199, 3, 3));
-    EXPECT_EQ(surface.presentCount(), 2);
+    EXPECT_EQ(presenter.rects[1], rect(199, 199, 3, 3));
+}
+
+// A clock that moves one millisecond each time it is read stands in for a
+// picture that takes long enough to be watched.
+TEST(SurfacePresenting, paintingShowsWhileAPictureRuns)
+{
+    Surface surface(kMaximized);
+    std::chrono::steady_clock::time_point now {};
+    PresentingCheckpoint clock([&now] { return now += std::chrono::milliseconds(1); });
+    surface.setCheckpoint(&clock);
+
+    struct Shown {
+        bool frame;
+        bool water;
+    };
+    std::vector<Shown> shown;
+    class WatchingPresenter : public Presenter {
+    public:
+        std::function<void()> watch;
+        void present(PixelRect) override { watch(); }
+    } presenter;
+    presenter.watch = [&] { shown.push_back({ painted(surface, 1, 300), painted(surface, 500, 406) }); };
+    surface.setPresenter(&presenter);
+
+    CmdGsls_Click(surface);
+    // About every 16 x 1024 of its million operations.
+    ASSERT_GE(shown.size(), 50u);
+    EXPECT_TRUE(shown.front().frame);
+    EXPECT_FALSE(shown.front().water) << "the first present came only once the water was painted";
+    EXPECT_TRUE(shown.back().water);
+    surface.setCheckpoint(nullptr);
 }
 
 TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnly)
 {
-    Surface surface(QSize(400, 300));
+    Surface surface({ 400, 300 });
     ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
     ASSERT_EQ(surface.Line({ 150, 150 }, { 4500, 3000 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
-    surface.erase(QRect(0, 0, 100, 100));
+    surface.erase(rect(0, 0, 100, 100));
     EXPECT_FALSE(painted(surface, 50, 10));
     EXPECT_TRUE(painted(surface, 150, 10));
     EXPECT_TRUE(painted(surface, 300, 200));
-    surface.erase(QRect(-50, -50, 10000, 10000));
-    EXPECT_EQ(footprint(surface).count, 0);
-
     ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
-    surface.resize(QSize(800, 600), 1.0);
-    EXPECT_EQ(surface.size(), QSize(800, 600));
+    surface.erase(rect(-50, -50, 10000, 10000));
+    EXPECT_EQ(footprint(surface).count, 0);
+    // A dot that was dropped is painted again when repeated.
+    ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 10, 10));
+
+    surface.resize({ 800, 600 }, 1.0);
+    EXPECT_EQ(surface.size(), (PixelSize { 800, 600 }));
     EXPECT_EQ(footprint(surface).count, 0);
     EXPECT_EQ(surface.drawWidth(), 2);
+    ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 10, 10));
 
     // A window stretched past any screen keeps a bounded layer.
-    surface.resize(QSize(100000, 3), 1.0);
-    EXPECT_EQ(surface.size(), QSize(Surface::kMaxLayerSide, 3));
+    surface.resize({ 100000, 3 }, 1.0);
+    EXPECT_EQ(surface.size(), (PixelSize { Surface::kMaxLayerSide, 3 }));
     ASSERT_EQ(surface.PSet({ 15.0f * (Surface::kMaxLayerSide - 1), 15 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_TRUE(painted(surface, Surface::kMaxLayerSide - 1, 1));
-    surface.resize(QSize(-5, 10), std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(surface.size(), QSize(0, 10));
+    surface.resize({ -5, 10 }, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(surface.size(), (PixelSize { 0, 10 }));
     EXPECT_EQ(surface.devicePixelRatio(), 1.0);
 
     // An empty layer takes every operation and paints nothing.
-    surface.resize(QSize(0, 0), 1.0);
+    surface.resize({ 0, 0 }, 1.0);
     EXPECT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_EQ(surface.Circle({ 0, 0 }, 100, kLightRed), SurfaceStatus::Ok);
     EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
+}
+
+TEST(SurfaceLayer, withoutMemoryTheLayerIsEmptyAndTheSurfaceStillWorks)
+{
+    GuardedMemory memory;
+    Surface surface({ 40, 30 }, 1.0, &memory);
+    memory.refuses = true;
+    surface.resize({ 400, 300 }, 1.0);
+    EXPECT_EQ(surface.size(), (PixelSize { 0, 0 }));
+    EXPECT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    memory.refuses = false;
+    surface.resize({ 400, 300 }, 1.0);
+    ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
+    EXPECT_TRUE(painted(surface, 10, 10));
 }

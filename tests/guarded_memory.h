@@ -1,0 +1,84 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory_resource>
+#include <new>
+#include <vector>
+
+// Hands out memory with guard words on both sides and checks them, so a test
+// sees a store outside a buffer however far off it lands, within the guards:
+// at least guardWords, and up to eight buffers' worth.
+// It can also refuse to give memory, as a machine without any would.
+class GuardedMemory : public std::pmr::memory_resource {
+public:
+    static constexpr std::uint32_t kGuard = 0xdeadbeefu;
+
+    explicit GuardedMemory(std::size_t guardWords = 1 << 16)
+        : m_minimumGuardWords(guardWords)
+    {
+    }
+
+    GuardedMemory(const GuardedMemory&) = delete;
+    GuardedMemory& operator=(const GuardedMemory&) = delete;
+    ~GuardedMemory() override
+    {
+        for (const Block& block : m_blocks)
+            delete[] block.words;
+    }
+
+    bool refuses = false;
+
+    // True when every guard of every live allocation is intact.
+    bool guardsIntact() const
+    {
+        for (const Block& block : m_blocks) {
+            const std::size_t bytes = block.guardWords * sizeof(std::uint32_t);
+            if (std::memcmp(block.words, m_pattern.data(), bytes) != 0
+                || std::memcmp(block.words + block.guardWords + block.payloadWords, m_pattern.data(), bytes) != 0)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    struct Block {
+        std::uint32_t* words;
+        std::size_t payloadWords;
+        std::size_t guardWords;
+    };
+
+    void* do_allocate(std::size_t bytes, std::size_t) override
+    {
+        if (refuses)
+            throw std::bad_alloc();
+        const std::size_t payloadWords = (bytes + 3) / 4;
+        const std::size_t guardWords = std::max(m_minimumGuardWords, std::min<std::size_t>(8 * payloadWords, 1 << 16));
+        if (m_pattern.size() < guardWords)
+            m_pattern.assign(guardWords, kGuard);
+        auto* words = new std::uint32_t[2 * guardWords + payloadWords];
+        for (std::size_t i = 0; i < guardWords; ++i)
+            words[i] = words[guardWords + payloadWords + i] = kGuard;
+        m_blocks.push_back({ words, payloadWords, guardWords });
+        return words + guardWords;
+    }
+
+    void do_deallocate(void* memory, std::size_t, std::size_t) override
+    {
+        for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+            if (m_blocks[i].words + m_blocks[i].guardWords == memory) {
+                delete[] m_blocks[i].words;
+                m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(i));
+                return;
+            }
+        }
+    }
+
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+
+    std::size_t m_minimumGuardWords;
+    std::vector<Block> m_blocks;
+    std::vector<std::uint32_t> m_pattern;
+};
