@@ -1,6 +1,7 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 static_assert(DrawingSurface<Surface>);
@@ -105,6 +106,24 @@ void Surface::resize(PixelSize devicePixels, double devicePixelRatio)
         m_width = m_height = 0;
     }
     clearDirty();
+}
+
+void Surface::shrink(PixelSize devicePixels)
+{
+    m_lastDot.forget();
+    const std::int64_t width = std::clamp<std::int64_t>(devicePixels.width, 0, m_width);
+    const std::int64_t height = std::clamp<std::int64_t>(devicePixels.height, 0, m_height);
+    // Row by row from the top, each row moves to where it now starts, which
+    // is never past where it was.
+    std::uint32_t* pixels = m_pixels.data();
+    for (std::int64_t y = 0; y < height && width > 0; ++y)
+        std::memmove(pixels + y * width, pixels + y * m_width, std::size_t(width) * sizeof *pixels);
+    m_width = width;
+    m_height = height;
+    m_pixels.resize(std::size_t(width) * std::size_t(height));
+    m_pixels.shrink_to_fit();
+    m_dirtyRight = std::min(m_dirtyRight, m_width - 1);
+    m_dirtyBottom = std::min(m_dirtyBottom, m_height - 1);
 }
 
 std::uint32_t Surface::pixel(int x, int y) const

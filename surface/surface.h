@@ -41,12 +41,16 @@ public:
     // repaint of an enlarged window would. Without memory for the layer the
     // surface keeps an empty one and still takes every operation.
     void resize(PixelSize devicePixels, double devicePixelRatio);
+    // Keeps the painting that still fits, as a window made smaller keeps what
+    // stays visible. Either side larger than now is taken as it is now.
+    void shrink(PixelSize devicePixels);
     // Drops the painting in a region the window system has repainted.
     void erase(PixelRect deviceRect);
 
     PixelSize size() const { return { int(m_width), int(m_height) }; }
     double devicePixelRatio() const { return m_devicePixelRatio; }
-    // size().height rows of size().width words, valid until the next resize.
+    // size().height rows of size().width words, valid until the next resize
+    // or shrink.
     const std::uint32_t* pixels() const { return m_pixels.data(); }
     // 0 outside the layer.
     std::uint32_t pixel(int x, int y) const;

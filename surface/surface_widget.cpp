@@ -23,8 +23,15 @@ void SurfaceWidget::matchLayerToWidget()
     const QSize devicePixels = QSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)))
                                    .boundedTo(QSize(Surface::kMaxLayerSide, Surface::kMaxLayerSide));
     const PixelSize size { devicePixels.width(), devicePixels.height() };
-    if (size != m_surface.size() || ratio != m_surface.devicePixelRatio())
+    const PixelSize now = m_surface.size();
+    if (size == now && ratio == m_surface.devicePixelRatio())
+        return;
+    if (ratio == m_surface.devicePixelRatio() && size.width <= now.width && size.height <= now.height) {
+        m_surface.shrink(size);
+        m_shrunkTo = QRect(QPoint(0, 0), this->size());
+    } else {
         m_surface.resize(size, ratio);
+    }
 }
 
 const QImage& SurfaceWidget::layer()
@@ -76,7 +83,14 @@ bool SurfaceWidget::eventFilter(QObject* watched, QEvent* event)
         QT_WARNING_DISABLE_DEPRECATED
         const QRegion exposed = static_cast<QExposeEvent*>(event)->region();
         QT_WARNING_POP
-        dropPainting(exposed.translated(-mapTo(window(), QPoint(0, 0))));
+        // A window made smaller loses nothing that stays visible, yet the
+        // toolkit follows the shrink with an expose of the whole window;
+        // that one expose is not the window system's loss.
+        const QRegion here = exposed.translated(-mapTo(window(), QPoint(0, 0)));
+        const bool followsShrink = !m_shrunkTo.isNull() && here == QRegion(m_shrunkTo);
+        m_shrunkTo = QRect();
+        if (!followsShrink)
+            dropPainting(here);
     }
     return QWidget::eventFilter(watched, event);
 }

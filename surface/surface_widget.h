@@ -20,8 +20,9 @@ public:
     Surface& surface() { return m_surface; }
     const Surface& surface() const { return m_surface; }
 
-    // Brings the layer in line with the widget's size and density, which
-    // drops the painting when either changed.
+    // Brings the layer in line with the widget's size and density. Made
+    // smaller, it keeps what stays visible; enlarged or at a new density, it
+    // loses the painting, as the window system repaints all of it.
     void matchLayerToWidget();
 
     // Repaints now, without the event loop, so painting shows while a
@@ -45,4 +46,7 @@ private:
     Surface m_surface;
     // Wraps the surface's pixels without a copy; rebuilt when they move.
     QImage m_layer;
+    // The widget's whole rectangle right after the layer shrank, until the
+    // next expose.
+    QRect m_shrunkTo;
 };

@@ -471,7 +471,7 @@ TEST(SurfacePresenting, paintingShowsWhileAPictureRuns)
     surface.setCheckpoint(nullptr);
 }
 
-TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnly)
+TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)
 {
     Surface surface({ 400, 300 });
     ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
@@ -486,6 +486,19 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnly)
     // A dot that was dropped is painted again when repeated.
     ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_TRUE(painted(surface, 10, 10));
+
+    // Made smaller, the layer keeps what stays on it, pixel for pixel.
+    ASSERT_EQ(surface.Line({ 150, 150 }, { 4500, 3000 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    const std::vector<std::uint32_t> before = layer(surface);
+    surface.shrink({ 250, 150 });
+    ASSERT_EQ(surface.size(), (PixelSize { 250, 150 }));
+    int differing = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 250; ++x)
+            differing += surface.pixel(x, y) != before[std::size_t(y) * 400 + std::size_t(x)];
+    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(painted(surface, 10, 100));
+    EXPECT_TRUE(painted(surface, 200, 10));
 
     surface.resize({ 800, 600 }, 1.0);
     EXPECT_EQ(surface.size(), (PixelSize { 800, 600 }));
