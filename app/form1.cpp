@@ -94,7 +94,8 @@ Form1::Form1(QWidget* parent)
     buildControls();
     resize(logicalPixelsFromTwips(window.clientWidth), logicalPixelsFromTwips(window.clientHeight));
 
-    m_reportError = [this](const QString& message) { QMessageBox::critical(this, windowTitle(), message); };
+    m_reportError
+        = [this](const QString& title, const QString& message) { QMessageBox::critical(this, title, message); };
 }
 
 void Form1::buildControls()
@@ -166,14 +167,16 @@ void Form1::runHandler(const std::function<void()>& handler)
     try {
         handler();
     } catch (const RunTimeError& error) {
-        failure = QString::fromStdString(error.what());
-    } catch (const std::exception& error) {
-        failure = QString::fromStdString(error.what());
+        failure = QString::fromUtf8(error.what());
+    } catch (const std::exception&) {
+        // Such as running out of memory: nothing a person can act on beyond
+        // knowing the click did not finish.
+        failure = QStringLiteral("程序内部出错，这次操作未能完成。");
     }
     // What was painted up to a failure stays, and shows.
     surface().present();
     if (!failure.isEmpty() && m_reportError)
-        m_reportError(QStringLiteral("Run-time error: %1").arg(failure));
+        m_reportError(QStringLiteral("运行时错误"), failure);
 }
 
 void Form1::CmdCls_Click() { raiseOnFailure(surface().Cls()); }

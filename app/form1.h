@@ -12,7 +12,7 @@ class SurfaceWidget;
 // The program's only window, built from the layout tables.
 class Form1 : public QWidget {
 public:
-    using ErrorReporter = std::function<void(const QString& message)>;
+    using ErrorReporter = std::function<void(const QString& title, const QString& message)>;
 
     explicit Form1(QWidget* parent = nullptr);
 

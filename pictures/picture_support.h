@@ -21,9 +21,9 @@ struct StandardMaths {
 inline TwipPoint singlePrecisionPoint(double x, double y)
 {
     if (std::isnan(x) || std::isnan(y)) [[unlikely]]
-        throw RunTimeError("Invalid floating-point operation: a point of the picture is not a number.");
+        throw RunTimeError(describe(FloatingPointFault::InvalidOperation));
     if (!(std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX)) [[unlikely]]
-        throw RunTimeError("Overflow: a point of the picture is beyond single precision.");
+        throw RunTimeError(describe(FloatingPointFault::Overflow));
     return { float(x), float(y) };
 }
 

@@ -1,20 +1,32 @@
 #include "run_time_error.h"
 
+// Every text the program shows is Simplified Chinese, these too.
 std::string describe(SurfaceStatus status)
 {
     switch (status) {
     case SurfaceStatus::Ok:
-        return "The drawing operation succeeded.";
+        return "绘图操作已完成。";
     case SurfaceStatus::InvalidCoordinate:
-        return "A drawing operation was given a coordinate that is not a finite number.";
+        return "绘图操作的坐标不是有限的数值。";
     case SurfaceStatus::InvalidColor:
-        return "A drawing operation was given a colour that is not in the palette.";
+        return "绘图操作的颜色不在调色板中。";
     case SurfaceStatus::InvalidPenWidth:
-        return "The pen width must be a whole number of pixels from 1 to 32767.";
+        return "画笔宽度必须是 1 到 32767 之间的整数像素。";
     case SurfaceStatus::InvalidRadius:
-        return "A circle was given a radius that is negative or not a finite number.";
+        return "圆的半径是负数或不是有限的数值。";
     case SurfaceStatus::DeviceFailure:
-        return "The drawing surface could not carry out the operation.";
+        return "绘图表面无法完成这项操作。";
     }
-    return "The drawing operation failed.";
+    return "绘图操作失败。";
+}
+
+std::string describe(FloatingPointFault fault)
+{
+    switch (fault) {
+    case FloatingPointFault::InvalidOperation:
+        return "无效的浮点运算：图形中有一个点不是数值。";
+    case FloatingPointFault::Overflow:
+        return "浮点溢出：图形中有一个点超出了单精度的范围。";
+    }
+    return "浮点运算出错。";
 }

@@ -19,7 +19,16 @@ enum class SurfaceStatus {
     DeviceFailure,
 };
 
+// A fault in a picture's arithmetic, which stops the handler as a failed
+// drawing operation does.
+enum class FloatingPointFault {
+    InvalidOperation,
+    Overflow,
+};
+
+// What the error says to the person at the window, in UTF-8.
 std::string describe(SurfaceStatus status);
+std::string describe(FloatingPointFault fault);
 
 // Callers of the drawing operations pass every status through this, so that a
 // failure becomes the run-time error the handler stops on.

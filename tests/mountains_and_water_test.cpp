@@ -167,7 +167,7 @@ TEST(MountainsAndWater, notANumberInTheArithmeticRaisesTheErrorAndStops)
         CmdGsls_Click(surface, maths);
         FAIL() << "no run-time error";
     } catch (const RunTimeError& error) {
-        EXPECT_NE(std::string(error.what()).find("floating-point"), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("浮点"), std::string::npos) << error.what();
     }
     // Box, two pen widths and the 999 points before the fault.
     EXPECT_EQ(surface.calls.size(), 3u + 999u);
