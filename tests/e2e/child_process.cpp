@@ -10,6 +10,8 @@
 #include <thread>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
@@ -34,9 +36,12 @@ ExitStatus statusFromWait(int status)
 
 // Everything the child needs is prepared before fork: between fork and exec
 // only async-signal-safe calls are allowed.
-pid_t spawn(
-    std::vector<std::string> arguments, std::vector<std::string> environment, int outputDescriptor, int passDescriptor)
+pid_t spawn(std::vector<std::string> arguments, const std::vector<std::string>& extraEnvironment, int outputDescriptor)
 {
+    // The first of two entries of one name counts.
+    std::vector<std::string> environment = extraEnvironment;
+    for (char** entry = environ; *entry; ++entry)
+        environment.emplace_back(*entry);
     std::vector<char*> argv = pointers(arguments);
     std::vector<char*> envp = pointers(environment);
     const pid_t parent = getpid();
@@ -53,8 +58,6 @@ pid_t spawn(
             dup2(outputDescriptor, 1);
             dup2(outputDescriptor, 2);
         }
-        if (passDescriptor >= 0)
-            dup2(passDescriptor, 3);
         execvpe(argv[0], argv.data(), envp.data());
         _exit(127);
     }
@@ -78,7 +81,7 @@ ChildProcess::ChildProcess(const Options& options)
         if (output < 0)
             throw std::runtime_error("cannot open " + options.logPath.string());
     }
-    m_pid = spawn(options.arguments, options.environment, output, options.passDescriptor);
+    m_pid = spawn(options.arguments, options.extraEnvironment, output);
     if (output >= 0)
         close(output);
 }
@@ -126,13 +129,12 @@ void ChildProcess::stop()
     reap(0);
 }
 
-ExitStatus runCommand(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-    std::chrono::milliseconds timeout, std::string* output)
+ExitStatus runCommand(const std::vector<std::string>& arguments, std::chrono::milliseconds timeout, std::string* output)
 {
     int pipeDescriptors[2] = { -1, -1 };
     if (pipe2(pipeDescriptors, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    const pid_t pid = spawn(arguments, environment, pipeDescriptors[1], -1);
+    const pid_t pid = spawn(arguments, {}, pipeDescriptors[1]);
     close(pipeDescriptors[1]);
     fcntl(pipeDescriptors[0], F_SETFL, O_NONBLOCK);
 

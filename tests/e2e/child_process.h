@@ -18,17 +18,15 @@ struct ExitStatus {
     std::string describe() const;
 };
 
-// One program the tests start: Xvfb, the window manager or tuxing itself.
+// One program a test starts.
 // The child dies with the test process (PR_SET_PDEATHSIG), and the destructor
 // stops and reaps it, so no failure path leaves a process behind.
 class ChildProcess {
 public:
     struct Options {
         std::vector<std::string> arguments; // arguments[0] is the program
-        std::vector<std::string> environment;
+        std::vector<std::string> extraEnvironment; // NAME=VALUE, besides the test's own
         std::filesystem::path logPath; // stdout and stderr
-        // When set, this descriptor becomes descriptor 3 in the child.
-        int passDescriptor = -1;
     };
 
     explicit ChildProcess(const Options& options);
@@ -52,5 +50,5 @@ private:
 
 // Runs a short command to its end (xdotool, wmctrl) and returns its exit
 // status; a command that hangs is killed after the timeout.
-ExitStatus runCommand(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+ExitStatus runCommand(const std::vector<std::string>& arguments,
     std::chrono::milliseconds timeout = std::chrono::seconds(10), std::string* output = nullptr);

@@ -9,8 +9,8 @@ using ExposureTest = MaximizedTuxingTest;
 TEST_F(ExposureTest, minimizeAndRestoreDropsThePainting)
 {
     const QImage clean = grabClient();
-    click(Button::Gsls);
-    click(Button::Jgdd);
+    click(layout::Gsls);
+    click(layout::Jgdd);
     ASSERT_TRUE(settle());
     ASSERT_FALSE(sameOutside(clean, grabClient(), buttonFaces())) << "nothing was painted";
 
