@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QExposeEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -254,10 +256,35 @@ TEST_F(Form1Test, failedClearKeepsThePaintingAndSaysSo)
     EXPECT_TRUE(layerPainted(500, 406));
 }
 
+// Without a reporter of the test's own, a run-time error shows in a modal
+// message box once the handler has stopped.
+TEST(Form1Errors, runTimeErrorShowsInAMessageBox)
+{
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.surface().failOperation(1);
+    QString shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->done(0);
+        }
+    });
+    poll.start(10);
+    static_cast<QPushButton*>(form.control("CmdGsls"))->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(shown.startsWith("Run-time error")) << shown.toStdString();
+}
+
 TEST_F(Form1Test, exitHidesTheWindowAndLaterClicksDoNothing)
 {
     maximize();
-    button("CmdExit")->click();
+    // The click comes from within the application's loop, as a user's does,
+    // so that the loop ends with the program's exit code.
+    QTimer::singleShot(0, [this] { button("CmdExit")->click(); });
+    EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(form.isHidden());
     EXPECT_TRUE(form.isEnding());
     button("CmdGsls")->click();

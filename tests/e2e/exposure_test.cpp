@@ -2,11 +2,11 @@
 
 namespace {
 
-using ExposureTest = MaximizedTuxingTest;
+using Exposure = MaximizedTuxingTest;
 
 // Painting is not kept: what the window system has repainted shows the
 // panel and labels again.
-TEST_F(ExposureTest, minimizeAndRestoreDropsThePainting)
+TEST_F(Exposure, minimizeAndRestoreDropsThePainting)
 {
     const QImage clean = grabClient();
     click(layout::Gsls);

@@ -48,12 +48,7 @@ TEST_F(Pictures, goldenAvenueBySpace)
 // make screenshot keeps this scene where TUXING_SCENE names.
 TEST_F(Pictures, bothComposeOneScene)
 {
-    click(layout::Gsls);
-    click(layout::Jgdd);
-    ASSERT_TRUE(settle());
-    const QImage scene = grabClient();
-    expectMountainsAndWater(scene);
-    expectGoldenAvenue(scene);
+    const QImage scene = paintBothPictures();
     if (const char* path = std::getenv("TUXING_SCENE")) {
         ASSERT_TRUE(scene.save(QString::fromLocal8Bit(path))) << path;
     }

@@ -4,9 +4,9 @@
 
 namespace {
 
-using StartTest = TuxingTest;
+using Start = TuxingTest;
 
-TEST_F(StartTest, opensTitledAtStartSizeNotMaximized)
+TEST_F(Start, opensTitledAtStartSizeNotMaximized)
 {
     EXPECT_EQ(desktop().title(window()), layout::kCaption);
     const std::optional<QRect> area = desktop().clientArea(window());
@@ -18,7 +18,7 @@ TEST_F(StartTest, opensTitledAtStartSizeNotMaximized)
         EXPECT_EQ(std::count(state.begin(), state.end(), maximized), 0) << maximized;
 }
 
-TEST_F(StartTest, showsOnlyTheTopLeftOfThePanel)
+TEST_F(Start, showsOnlyTheTopLeftOfThePanel)
 {
     const QImage client = grabClient();
     ASSERT_EQ(client.size(), QSize(pixelFromTwips(layout::kStartWidth), pixelFromTwips(layout::kStartHeight)));

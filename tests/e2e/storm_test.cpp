@@ -205,12 +205,7 @@ TEST_F(Storm, outlivedWithMemoryKept)
     // Still itself afterwards: it paints, answers, kept its memory, and ends
     // cleanly on 退出.
     click(layout::Cls);
-    click(layout::Gsls);
-    click(layout::Jgdd);
-    ASSERT_TRUE(settle());
-    const QImage scene = grabClient();
-    expectMountainsAndWater(scene);
-    expectGoldenAvenue(scene);
+    paintBothPictures();
     const long afterKb = residentKb(program().pid());
     std::cout << "resident memory " << baselineKb << " kB after the first pictures, " << afterKb
               << " kB after the storm of " << events << " events" << std::endl;

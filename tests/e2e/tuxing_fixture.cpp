@@ -236,6 +236,17 @@ void TuxingTest::keepShot(const QImage& image, const std::string& name)
     std::printf("screenshot kept: %s\n", path.c_str());
 }
 
+QImage TuxingTest::paintBothPictures()
+{
+    click(layout::Gsls);
+    click(layout::Jgdd);
+    EXPECT_TRUE(settle());
+    const QImage scene = grabClient();
+    expectMountainsAndWater(scene);
+    expectGoldenAvenue(scene);
+    return scene;
+}
+
 void TuxingTest::expectCleanExit(const char* after)
 {
     const std::optional<ExitStatus> status = program().waitForExit(kBusyTimeout);

@@ -79,6 +79,8 @@ protected:
     // The client area as on the screen now.
     QImage grabClient();
     void keepShot(const QImage& image, const std::string& name);
+    // Clicks both picture buttons and checks the scene they compose.
+    QImage paintBothPictures();
     void expectCleanExit(const char* after);
 
 private:

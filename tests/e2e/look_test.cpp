@@ -2,9 +2,9 @@
 
 namespace {
 
-using MaximizedLookTest = MaximizedTuxingTest;
+using Look = MaximizedTuxingTest;
 
-TEST_F(MaximizedLookTest, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
+TEST_F(Look, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
 {
     const QImage client = grabClient();
     const TwipBox panel = layout::kPanel;
@@ -41,7 +41,7 @@ TEST_F(MaximizedLookTest, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
     EXPECT_EQ(countColor(client, upperPanel, colors::kBlack), upperPanel.width() * upperPanel.height());
 }
 
-TEST_F(MaximizedLookTest, labelsShowTheirTextColorsInsideTheirRectangles)
+TEST_F(Look, labelsShowTheirTextColorsInsideTheirRectangles)
 {
     const QImage client = grabClient();
     for (const layout::Label& label : layout::kLabels) {
@@ -63,7 +63,7 @@ TEST_F(MaximizedLookTest, labelsShowTheirTextColorsInsideTheirRectangles)
     }
 }
 
-TEST_F(MaximizedLookTest, buttonsStandAtTheirPlacesOverThePanel)
+TEST_F(Look, buttonsStandAtTheirPlacesOverThePanel)
 {
     const QImage client = grabClient();
     for (const layout::Button& expected : layout::kButtons) {
@@ -81,14 +81,6 @@ TEST_F(MaximizedLookTest, buttonsStandAtTheirPlacesOverThePanel)
                 << "strip at " << strip.x() << "," << strip.y();
         }
     }
-}
-
-TEST_F(MaximizedLookTest, clearOnACleanWindowChangesNothing)
-{
-    const QImage before = grabClient();
-    click(layout::Cls);
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(sameOutside(before, grabClient(), buttonFaces()));
 }
 
 } // namespace
