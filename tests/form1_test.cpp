@@ -217,6 +217,8 @@ struct InjectedFault {
     int penWidthAfter; // as last set before the failure; the window starts at 1
 };
 
+void PrintTo(const InjectedFault& fault, std::ostream* stream) { *stream << fault.name; }
+
 class Form1Fault : public Form1Test, public ::testing::WithParamInterface<InjectedFault> { };
 
 TEST_P(Form1Fault, failedOperationStopsTheHandlerShowsTheErrorAndTheNextClickPaints)

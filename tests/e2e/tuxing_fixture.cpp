@@ -35,8 +35,7 @@ void TuxingTest::SetUp()
     std::filesystem::create_directories(m_artifacts);
 
     m_desktop = std::make_unique<Desktop>();
-    m_program = std::make_unique<ChildProcess>(
-        ChildProcess::Options { command(), extraEnvironment(), m_artifacts / "tuxing.log" });
+    m_program = std::make_unique<ChildProcess>(command(), extraEnvironment(), m_artifacts / "tuxing.log");
     const bool mapped = pollUntil(
         [this] {
             if (!m_program->isRunning())
