@@ -213,8 +213,11 @@ testing::AssertionResult TuxingTest::settle()
     for (int round = 0; round < 5; ++round) {
         if (round == 3)
             std::this_thread::sleep_for(kUpdateTimerMargin);
-        if (!desktop().ping(window(), kBusyTimeout))
-            return testing::AssertionFailure() << "the program did not answer a ping";
+        if (!desktop().ping(window(), kBusyTimeout)) {
+            const std::optional<ExitStatus> ended = program().waitForExit(std::chrono::milliseconds(0));
+            return testing::AssertionFailure()
+                << "the program did not answer a ping; it " << (ended ? ended->describe() : "is still running");
+        }
     }
     return testing::AssertionSuccess();
 }
