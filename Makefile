@@ -4,12 +4,13 @@
 # and a few more:
 #   make screenshot  paints both pictures on a private display into docs/scene.png
 #   make package     builds the Debian package in build/
+#   make storm       the input storm with a fresh seed (SEED=N replays one)
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench sanitize screenshot package clean
+.PHONY: run test build deps bench sanitize screenshot package storm clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,6 +35,14 @@ package: build
 test: build sanitize
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure
 	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=$(FUZZ_TEST_RUNS)
+
+# make test runs the storm with its fixed seed; this one takes a new seed
+# each time and says how to replay it.
+storm: build
+	@seed=$(SEED); seed=$${seed:-$$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}; \
+		echo "input storm seed $$seed; make storm SEED=$$seed replays it"; \
+		TUXING_STORM_SEED=$$seed scripts/private-desktop.sh $(BUILD_DIR)/tests/e2e/tuxing_e2e \
+		--program=$(BUILD_DIR)/tuxing --gtest_filter=Storm.*
 
 sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUXING_SANITIZE=ON \

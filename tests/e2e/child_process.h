@@ -1,6 +1,6 @@
 #pragma once
 
-#include <sys/types.h>
+#include <QProcess>
 
 #include <chrono>
 #include <filesystem>
@@ -8,49 +8,35 @@
 #include <string>
 #include <vector>
 
-// How a child ended: a normal exit with its code, or a signal.
+// How a child ended: a normal exit with its code, or a crash.
 struct ExitStatus {
     bool exited = false;
     int code = 0;
-    int signal = 0;
 
     bool isCleanExit() const { return exited && code == 0; }
     std::string describe() const;
 };
 
-// One program the tests start: Xvfb, the window manager or tuxing itself.
-// The child dies with the test process (PR_SET_PDEATHSIG), and the destructor
-// stops and reaps it, so no failure path leaves a process behind.
+// One program a test starts, with its output in a log. It dies with the
+// test process, and the destructor stops it, so no failure path leaves a
+// process behind.
 class ChildProcess {
 public:
-    struct Options {
-        std::vector<std::string> arguments; // arguments[0] is the program
-        std::vector<std::string> environment;
-        std::filesystem::path logPath; // stdout and stderr
-        // When set, this descriptor becomes descriptor 3 in the child.
-        int passDescriptor = -1;
-    };
-
-    explicit ChildProcess(const Options& options);
+    ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment,
+        const std::filesystem::path& logPath);
     ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t pid() const { return m_pid; }
+    qint64 pid() const { return m_pid; }
     bool isRunning();
-    // Polls until the child ends; nothing when it is still running then.
+    // Nothing when it is still running at the timeout.
     std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout);
-    // SIGTERM, then SIGKILL if it lingers; always reaps.
-    void stop();
 
 private:
-    bool reap(int options);
-
-    pid_t m_pid = -1;
-    std::optional<ExitStatus> m_status;
+    QProcess m_process;
+    qint64 m_pid = 0;
 };
 
-// Runs a short command to its end (xdotool, wmctrl) and returns its exit
-// status; a command that hangs is killed after the timeout.
-ExitStatus runCommand(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+// Runs a short command to its end (xdotool, wmctrl) and returns how it
+// ended; a command that hangs is killed after the timeout.
+ExitStatus runCommand(const std::vector<std::string>& arguments,
     std::chrono::milliseconds timeout = std::chrono::seconds(10), std::string* output = nullptr);

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <string_view>
 
 int main(int argc, char** argv)
 {
+    QCoreApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     constexpr std::string_view option = "--program=";
     for (int i = 1; i < argc; ++i) {

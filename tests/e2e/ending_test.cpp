@@ -2,42 +2,34 @@
 
 namespace {
 
-using EndingTest = TuxingTest;
+using Ending = TuxingTest;
 
-TEST_F(EndingTest, exitButtonEndsTheProgramWithCodeZero)
+TEST_F(Ending, exitButton)
 {
     maximize();
-    click(Button::Exit);
-    const std::optional<ExitStatus> status = waitForExit();
-    ASSERT_TRUE(status) << "still running after 退出";
-    EXPECT_TRUE(status->isCleanExit()) << status->describe();
+    click(layout::Exit);
+    expectCleanExit("退出");
 }
 
-TEST_F(EndingTest, closeThroughTheWindowManagerEndsTheProgramWithCodeZero)
+TEST_F(Ending, closeBox)
 {
     closeThroughWindowManager();
-    const std::optional<ExitStatus> status = waitForExit();
-    ASSERT_TRUE(status) << "still running after the window manager closed the window";
-    EXPECT_TRUE(status->isCleanExit()) << status->describe();
+    expectCleanExit("the window manager closed the window");
 }
 
-TEST_F(EndingTest, deleteWindowRequestEndsTheProgramWithCodeZero)
+TEST_F(Ending, deleteWindowRequest)
 {
     desktop().sendDeleteWindow(window());
-    const std::optional<ExitStatus> status = waitForExit();
-    ASSERT_TRUE(status) << "still running after WM_DELETE_WINDOW";
-    EXPECT_TRUE(status->isCleanExit()) << status->describe();
+    expectCleanExit("WM_DELETE_WINDOW");
 }
 
 // The focus starts on 金光大道 although the small window does not show it,
 // and Tab walks 金光大道, 高山流水, 清除, 退出.
-TEST_F(EndingTest, tabTabTabSpaceFromStartPressesExit)
+TEST_F(Ending, tabTabTabSpace)
 {
     activate();
     pressKeys({ "Tab", "Tab", "Tab", "space" });
-    const std::optional<ExitStatus> status = waitForExit();
-    ASSERT_TRUE(status) << "still running after Tab Tab Tab Space";
-    EXPECT_TRUE(status->isCleanExit()) << status->describe();
+    expectCleanExit("Tab Tab Tab Space");
 }
 
 } // namespace

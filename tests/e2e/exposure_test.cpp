@@ -2,15 +2,15 @@
 
 namespace {
 
-using ExposureTest = MaximizedTuxingTest;
+using Exposure = MaximizedTuxingTest;
 
 // Painting is not kept: what the window system has repainted shows the
 // panel and labels again.
-TEST_F(ExposureTest, minimizeAndRestoreDropsThePainting)
+TEST_F(Exposure, minimizeAndRestoreDropsThePainting)
 {
     const QImage clean = grabClient();
-    click(Button::Gsls);
-    click(Button::Jgdd);
+    click(layout::Gsls);
+    click(layout::Jgdd);
     ASSERT_TRUE(settle());
     ASSERT_FALSE(sameOutside(clean, grabClient(), buttonFaces())) << "nothing was painted";
 

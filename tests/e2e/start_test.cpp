@@ -4,25 +4,25 @@
 
 namespace {
 
-using StartTest = TuxingTest;
+using Start = TuxingTest;
 
-TEST_F(StartTest, opensTitledAtStartSizeNotMaximized)
+TEST_F(Start, opensTitledAtStartSizeNotMaximized)
 {
-    EXPECT_EQ(desktop().title(window()), "图形程序设计 Morvane 2006.11.");
+    EXPECT_EQ(desktop().title(window()), layout::kCaption);
     const std::optional<QRect> area = desktop().clientArea(window());
     ASSERT_TRUE(area);
-    EXPECT_EQ(area->width(), kStartClientWidth);
-    EXPECT_EQ(area->height(), kStartClientHeight);
+    EXPECT_EQ(area->width(), pixelFromTwips(layout::kStartWidth));
+    EXPECT_EQ(area->height(), pixelFromTwips(layout::kStartHeight));
     const std::vector<std::string> state = desktop().windowState(window());
     for (const char* maximized : { "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ" })
         EXPECT_EQ(std::count(state.begin(), state.end(), maximized), 0) << maximized;
 }
 
-TEST_F(StartTest, showsOnlyTheTopLeftOfThePanel)
+TEST_F(Start, showsOnlyTheTopLeftOfThePanel)
 {
     const QImage client = grabClient();
-    ASSERT_EQ(client.size(), QSize(kStartClientWidth, kStartClientHeight));
-    const int margin = pixelFromTwips(kPanelLeft);
+    ASSERT_EQ(client.size(), QSize(pixelFromTwips(layout::kStartWidth), pixelFromTwips(layout::kStartHeight)));
+    const int margin = pixelFromTwips(layout::kPanel.left);
 
     // The margin shows only along the top and left; the panel runs past the
     // right and bottom edges of the small window.
@@ -30,7 +30,8 @@ TEST_F(StartTest, showsOnlyTheTopLeftOfThePanel)
         countColor(client, QRect(0, 0, client.width(), margin - 2), colors::kDarkGreen), client.width() * (margin - 2));
     EXPECT_EQ(countColor(client, QRect(0, 0, margin - 2, client.height()), colors::kDarkGreen),
         client.height() * (margin - 2));
-    const QRect inside(margin + kOutlinePixels + 2, margin + kOutlinePixels + 2, client.width(), client.height());
+    const QRect inside(
+        margin + layout::kOutlinePixels + 2, margin + layout::kOutlinePixels + 2, client.width(), client.height());
     EXPECT_EQ(countColor(client, inside, colors::kBlack),
         inside.intersected(client.rect()).width() * inside.intersected(client.rect()).height());
 

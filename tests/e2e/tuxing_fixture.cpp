@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
+#include <sstream>
 
 namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(30);
 
-std::filesystem::path& programPath()
+std::filesystem::path& storedProgramPath()
 {
     static std::filesystem::path path;
     return path;
@@ -22,27 +22,20 @@ std::string artifactsName()
     return name;
 }
 
-bool contains(const std::vector<std::string>& names, const std::string& name)
-{
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 } // namespace
 
-void setProgramPath(std::filesystem::path path) { programPath() = std::move(path); }
+void setProgramPath(std::filesystem::path path) { storedProgramPath() = std::move(path); }
+const std::filesystem::path& programPath() { return storedProgramPath(); }
 
 void TuxingTest::SetUp()
 {
-    ASSERT_FALSE(programPath().empty()) << "pass the program as --program=PATH";
-    ASSERT_TRUE(std::filesystem::exists(programPath())) << programPath();
+    ASSERT_TRUE(std::filesystem::exists(programPath())) << "pass the program as --program=PATH";
     m_artifacts = std::filesystem::path(TUXING_E2E_ARTIFACTS) / artifactsName();
     std::filesystem::remove_all(m_artifacts);
     std::filesystem::create_directories(m_artifacts);
 
-    m_desktop = std::make_unique<PrivateDesktop>(m_artifacts);
-    m_program = std::make_unique<ChildProcess>(
-        ChildProcess::Options { { programPath().string() }, m_desktop->environment(), m_artifacts / "tuxing.log" });
-
+    m_desktop = std::make_unique<Desktop>();
+    m_program = std::make_unique<ChildProcess>(command(), extraEnvironment(), m_artifacts / "tuxing.log");
     const bool mapped = pollUntil(
         [this] {
             if (!m_program->isRunning())
@@ -53,17 +46,8 @@ void TuxingTest::SetUp()
             return m_window != 0;
         },
         kStartTimeout);
-    if (!mapped) {
-        const std::optional<xcb_window_t> found = m_desktop->findClientWindow(m_program->pid());
-        std::string tree;
-        runCommand({ "xwininfo", "-root", "-tree" }, m_desktop->environment(), std::chrono::seconds(10), &tree);
-        std::FILE* file = std::fopen((m_artifacts / "window-tree.txt").c_str(), "w");
-        std::fputs(tree.c_str(), file);
-        std::fclose(file);
-        FAIL() << "no window of the program was mapped; the window manager "
-               << (found ? "lists one, not viewable" : "lists none") << "; see the logs in " << m_artifacts;
-    }
     ASSERT_TRUE(m_program->isRunning()) << "the program ended at start; see " << m_artifacts / "tuxing.log";
+    ASSERT_TRUE(mapped) << "no window of the program was mapped and managed";
     ASSERT_TRUE(settle());
 }
 
@@ -85,22 +69,34 @@ std::string TuxingTest::windowId() const
     return text;
 }
 
+std::vector<QRect> TuxingTest::buttonFaces() const
+{
+    std::vector<QRect> faces;
+    for (int button = 0; button < int(std::size(layout::kButtons)); ++button)
+        faces.push_back(buttonRect(button).adjusted(-3, -3, 3, 3));
+    return faces;
+}
+
+bool TuxingTest::hasState(const char* state)
+{
+    const std::vector<std::string> states = desktop().windowState(window());
+    return std::find(states.begin(), states.end(), state) != states.end();
+}
+
 void TuxingTest::maximize()
 {
-    const std::vector<std::string> request { "-i", "-r", windowId(), "-b", "add,maximized_vert,maximized_horz" };
-    const bool maximized = requestFromWindowManager(request, [this] {
-        const std::vector<std::string> state = desktop().windowState(window());
-        const std::optional<QRect> area = desktop().clientArea(window());
-        return contains(state, "_NET_WM_STATE_MAXIMIZED_VERT") && contains(state, "_NET_WM_STATE_MAXIMIZED_HORZ")
-            && area && area->width() >= kNeededClientWidth && area->height() >= kNeededClientHeight;
-    });
+    const QSize needed(
+        pixelFromTwips(layout::kNeededWidth, ratio()) + 2, pixelFromTwips(layout::kNeededHeight, ratio()) + 2);
+    const bool maximized
+        = requestFromWindowManager({ "-i", "-r", windowId(), "-b", "add,maximized_vert,maximized_horz" }, [&] {
+              const std::optional<QRect> area = desktop().clientArea(window());
+              return hasState("_NET_WM_STATE_MAXIMIZED_VERT") && hasState("_NET_WM_STATE_MAXIMIZED_HORZ") && area
+                  && area->width() >= needed.width() && area->height() >= needed.height();
+          });
     if (!maximized) {
         const std::optional<QRect> area = desktop().clientArea(window());
-        testing::Message state;
-        for (const std::string& name : desktop().windowState(window()))
-            state << " " << name;
-        FAIL() << "the window did not become maximized with room for the whole layout; state:" << state
-               << ", client area " << (area ? area->width() : 0) << "x" << (area ? area->height() : 0);
+        FAIL() << "the window did not become maximized with room for the whole layout; client area "
+               << (area ? area->width() : 0) << "x" << (area ? area->height() : 0);
     }
     ASSERT_TRUE(settle());
     // The enlarged part is painted some time after the resize; the window's
@@ -117,6 +113,13 @@ void TuxingTest::maximize()
     ASSERT_TRUE(settle());
 }
 
+void TuxingTest::unmaximize()
+{
+    if (!requestFromWindowManager({ "-i", "-r", windowId(), "-b", "remove,maximized_vert,maximized_horz" },
+            [this] { return !hasState("_NET_WM_STATE_MAXIMIZED_VERT") && !hasState("_NET_WM_STATE_MAXIMIZED_HORZ"); }))
+        FAIL() << "the window stayed maximized";
+}
+
 void TuxingTest::activate()
 {
     if (!requestFromWindowManager({ "-i", "-a", windowId() }, [this] { return desktop().activeWindow() == window(); }))
@@ -128,21 +131,28 @@ void TuxingTest::minimize()
 {
     ASSERT_TRUE(desktop().xdotool({ "windowminimize", windowId() }).isCleanExit());
     ASSERT_TRUE(pollUntil(
-        [this] {
-            return !desktop().isViewable(window()) && contains(desktop().windowState(window()), "_NET_WM_STATE_HIDDEN");
-        },
-        kStartTimeout))
+        [this] { return !desktop().isViewable(window()) && hasState("_NET_WM_STATE_HIDDEN"); }, kStartTimeout))
         << "the window was not minimized";
 }
 
 void TuxingTest::restore()
 {
     // Activating a minimized window restores it.
-    if (!requestFromWindowManager({ "-i", "-a", windowId() }, [this] {
-            return desktop().isViewable(window()) && !contains(desktop().windowState(window()), "_NET_WM_STATE_HIDDEN");
-        }))
+    if (!requestFromWindowManager({ "-i", "-a", windowId() },
+            [this] { return desktop().isViewable(window()) && !hasState("_NET_WM_STATE_HIDDEN"); }))
         FAIL() << "the window was not restored";
     ASSERT_TRUE(settle());
+}
+
+void TuxingTest::catchUpWithWindowManager()
+{
+    // The window manager handles requests in the order they reach it, so
+    // once the effect of a fresh one shows, all earlier ones have been
+    // handled. Keeping the window above others changes nothing else here.
+    const bool above = hasState("_NET_WM_STATE_ABOVE");
+    if (!requestFromWindowManager({ "-i", "-r", windowId(), "-b", above ? "remove,above" : "add,above" },
+            [&] { return hasState("_NET_WM_STATE_ABOVE") != above; }))
+        FAIL() << "the window manager did not answer";
 }
 
 template <typename Condition>
@@ -150,7 +160,9 @@ bool TuxingTest::requestFromWindowManager(const std::vector<std::string>& reques
 {
     // A request can reach the window manager while it is still busy with the
     // window's previous change and be lost, so it is repeated until it holds;
-    // both requests used here are idempotent.
+    // every request used here is idempotent. What holds before the request
+    // is sent holds for good only if no earlier request is still on its way:
+    // every request here waits for its effect.
     constexpr auto kRepeatAfter = std::chrono::seconds(1);
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -164,7 +176,12 @@ bool TuxingTest::requestFromWindowManager(const std::vector<std::string>& reques
     return false;
 }
 
-void TuxingTest::click(Button button)
+void TuxingTest::closeThroughWindowManager()
+{
+    ASSERT_TRUE(desktop().wmctrl({ "-i", "-c", windowId() }).isCleanExit());
+}
+
+void TuxingTest::click(int button)
 {
     const std::optional<QRect> area = desktop().clientArea(window());
     ASSERT_TRUE(area) << "the window is gone";
@@ -177,16 +194,11 @@ void TuxingTest::click(Button button)
 
 void TuxingTest::pressKeys(const std::vector<std::string>& keys)
 {
-    // xdotool waits 12 ms after each key and 100 ms after each click unless
-    // told otherwise; the program needs no such pauses.
+    // xdotool waits 12 ms after each key unless told otherwise; the program
+    // needs no such pauses.
     std::vector<std::string> arguments { "key", "--delay", "0" };
     arguments.insert(arguments.end(), keys.begin(), keys.end());
     ASSERT_TRUE(desktop().xdotool(arguments).isCleanExit());
-}
-
-void TuxingTest::closeThroughWindowManager()
-{
-    ASSERT_TRUE(desktop().wmctrl({ "-i", "-c", windowId() }).isCleanExit());
 }
 
 testing::AssertionResult TuxingTest::settle()
@@ -201,8 +213,11 @@ testing::AssertionResult TuxingTest::settle()
     for (int round = 0; round < 5; ++round) {
         if (round == 3)
             std::this_thread::sleep_for(kUpdateTimerMargin);
-        if (!desktop().ping(window(), kBusyTimeout))
-            return testing::AssertionFailure() << "the program did not answer a ping";
+        if (!desktop().ping(window(), kBusyTimeout)) {
+            const std::optional<ExitStatus> ended = program().waitForExit(std::chrono::milliseconds(0));
+            return testing::AssertionFailure()
+                << "the program did not answer a ping; it " << (ended ? ended->describe() : "is still running");
+        }
     }
     return testing::AssertionSuccess();
 }
@@ -223,9 +238,22 @@ void TuxingTest::keepShot(const QImage& image, const std::string& name)
     std::printf("screenshot kept: %s\n", path.c_str());
 }
 
-std::optional<ExitStatus> TuxingTest::waitForExit(std::chrono::milliseconds timeout)
+QImage TuxingTest::paintBothPictures()
 {
-    return program().waitForExit(timeout);
+    click(layout::Gsls);
+    click(layout::Jgdd);
+    EXPECT_TRUE(settle());
+    const QImage scene = grabClient();
+    expectMountainsAndWater(scene);
+    expectGoldenAvenue(scene);
+    return scene;
+}
+
+void TuxingTest::expectCleanExit(const char* after)
+{
+    const std::optional<ExitStatus> status = program().waitForExit(kBusyTimeout);
+    ASSERT_TRUE(status) << "still running after " << after;
+    EXPECT_TRUE(status->isCleanExit()) << after << ": " << status->describe();
 }
 
 void MaximizedTuxingTest::SetUp()
@@ -234,4 +262,81 @@ void MaximizedTuxingTest::SetUp()
     if (HasFatalFailure())
         return;
     maximize();
+}
+
+namespace {
+
+testing::AssertionResult compare(
+    const QImage& expected, const QImage& actual, const QRect& area, const std::vector<QRect>& excluded)
+{
+    if (expected.size() != actual.size()) {
+        return testing::AssertionFailure() << "sizes differ: " << expected.width() << "x" << expected.height()
+                                           << " and " << actual.width() << "x" << actual.height();
+    }
+    int differing = 0;
+    std::ostringstream first;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const bool skipped = std::any_of(
+                excluded.begin(), excluded.end(), [x, y](const QRect& rect) { return rect.contains(x, y); });
+            if (skipped || expected.pixel(x, y) == actual.pixel(x, y))
+                continue;
+            if (++differing <= 5) {
+                first << " (" << x << "," << y << ") " << Rgb::of(expected.pixel(x, y)) << " became "
+                      << Rgb::of(actual.pixel(x, y));
+            }
+        }
+    }
+    if (differing == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << differing << " pixels differ, first:" << first.str();
+}
+
+} // namespace
+
+testing::AssertionResult sameOutside(const QImage& expected, const QImage& actual, const std::vector<QRect>& excluded)
+{
+    return compare(expected, actual, expected.rect(), excluded);
+}
+
+testing::AssertionResult sameInside(const QImage& expected, const QImage& actual, const QRect& rect)
+{
+    return compare(expected, actual, rect.intersected(expected.rect()), {});
+}
+
+testing::AssertionResult crossesOutline(
+    const QImage& image, QPoint from, QPoint step, int pixels, int firstBlueEarliest, int firstBlueLatest)
+{
+    std::vector<Rgb> walk;
+    for (int i = 0; i < pixels; ++i)
+        walk.push_back(colorAt(image, from + step * i));
+    auto describe = [&] {
+        std::ostringstream text;
+        text << "walking from (" << from.x() << "," << from.y() << ") by (" << step.x() << "," << step.y() << "):";
+        for (const Rgb color : walk)
+            text << " " << color;
+        return text.str();
+    };
+    std::size_t i = 0;
+    while (i < walk.size() && walk[i] == colors::kDarkGreen)
+        ++i;
+    const int firstBlue = int(i);
+    if (firstBlue == 0)
+        return testing::AssertionFailure() << "no dark-green margin; " << describe();
+    while (i < walk.size() && walk[i] == colors::kBlue)
+        ++i;
+    const int blueCount = int(i) - firstBlue;
+    if (blueCount != layout::kOutlinePixels)
+        return testing::AssertionFailure() << blueCount << " blue pixels; " << describe();
+    if (firstBlue < firstBlueEarliest || firstBlue > firstBlueLatest) {
+        return testing::AssertionFailure() << "outline starts at step " << firstBlue << ", not within "
+                                           << firstBlueEarliest << "-" << firstBlueLatest << "; " << describe();
+    }
+    if (i == walk.size())
+        return testing::AssertionFailure() << "nothing inside the outline; " << describe();
+    while (i < walk.size() && walk[i] == colors::kBlack)
+        ++i;
+    if (i != walk.size())
+        return testing::AssertionFailure() << "not black inside the outline; " << describe();
+    return testing::AssertionSuccess();
 }

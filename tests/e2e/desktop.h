@@ -8,28 +8,23 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
-#include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-// A display of the test's own: Xvfb on a free display number, openbox on it,
-// and a connection through which the tests look at windows and pixels.
-// Input goes through xdotool and the window manager through wmctrl, as a
-// user's tools would drive them.
-class PrivateDesktop {
+// The desktop in DISPLAY, which scripts/private-desktop.sh gives each test
+// run, seen through a connection of the test's own: windows, their state and
+// pixels. Input goes through xdotool and the window manager through wmctrl,
+// as a user's tools would drive them.
+class Desktop {
 public:
-    static constexpr int kScreenWidth = 1024;
-    static constexpr int kScreenHeight = 768;
+    Desktop();
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
 
-    explicit PrivateDesktop(const std::filesystem::path& logDirectory);
-    ~PrivateDesktop();
-    PrivateDesktop(const PrivateDesktop&) = delete;
-    PrivateDesktop& operator=(const PrivateDesktop&) = delete;
-
-    // For the programs started on this display.
-    const std::vector<std::string>& environment() const { return m_environment; }
+    // The screen's dots per inch over 96, from the Xft.dpi that Qt reads.
+    double ratio() const { return m_ratio; }
 
     ExitStatus xdotool(const std::vector<std::string>& arguments);
     ExitStatus wmctrl(const std::vector<std::string>& arguments);
@@ -57,13 +52,9 @@ private:
     xcb_atom_t atom(const char* name);
     std::string atomName(xcb_atom_t atom);
     std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
-    bool windowManagerReady();
-    void waitUntilWindowsAreManaged(std::chrono::steady_clock::time_point deadline);
 
-    std::vector<std::string> m_environment;
-    std::unique_ptr<ChildProcess> m_server;
-    std::unique_ptr<ChildProcess> m_windowManager;
     xcb_connection_t* m_connection = nullptr;
+    double m_ratio = 1;
     xcb_window_t m_root = 0;
     std::uint32_t m_nextPingToken = 0x7e570000;
 };

@@ -2,15 +2,16 @@
 
 namespace {
 
-using MaximizedLookTest = MaximizedTuxingTest;
+using Look = MaximizedTuxingTest;
 
-TEST_F(MaximizedLookTest, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
+TEST_F(Look, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
 {
     const QImage client = grabClient();
-    const int left = pixelFromTwips(kPanelLeft);
-    const int top = pixelFromTwips(kPanelTop);
-    const int right = pixelFromTwips(kPanelRight); // the first column past the panel
-    const int bottom = pixelFromTwips(kPanelBottom);
+    const TwipBox panel = layout::kPanel;
+    const int left = pixelFromTwips(panel.left);
+    const int top = pixelFromTwips(panel.top);
+    const int right = pixelFromTwips(panel.left + panel.width); // the first column past the panel
+    const int bottom = pixelFromTwips(panel.top + panel.height);
     const int lastColumn = right - 1;
     const int lastRow = bottom - 1;
 
@@ -40,52 +41,46 @@ TEST_F(MaximizedLookTest, panelHasThreePixelBlueOutlineInTheDarkGreenMargin)
     EXPECT_EQ(countColor(client, upperPanel, colors::kBlack), upperPanel.width() * upperPanel.height());
 }
 
-TEST_F(MaximizedLookTest, labelsShowTheirTextColorsInsideTheirRectangles)
+TEST_F(Look, labelsShowTheirTextColorsInsideTheirRectangles)
 {
     const QImage client = grabClient();
-    for (const ExpectedLabel& label : kLabels) {
+    for (const layout::Label& label : layout::kLabels) {
         SCOPED_TRACE(label.name);
+        const QRect rect = pixelRect(label.rect);
         // Plenty of text pixels in the label's own colour...
-        EXPECT_GE(countColor(client, label.rect, label.textColor), 40);
+        EXPECT_GE(countColor(client, rect, label.color), 40);
         // ...and none of them outside it, where the panel is black.
-        const QRect around = label.rect.adjusted(-8, -8, 8, 8);
-        EXPECT_EQ(countColor(client, around, label.textColor), countColor(client, label.rect, label.textColor));
+        const QRect around = rect.adjusted(-8, -8, 8, 8);
+        EXPECT_EQ(countColor(client, around, label.color), countColor(client, rect, label.color));
         EXPECT_EQ(countColor(client, QRect(around.left(), around.top(), around.width(), 6), colors::kBlack),
             around.width() * 6);
         // No other label's colour leaks into this one.
-        for (const ExpectedLabel& other : kLabels) {
-            if (other.textColor != label.textColor) {
-                EXPECT_EQ(countColor(client, label.rect, other.textColor), 0) << other.name;
+        for (const layout::Label& other : layout::kLabels) {
+            if (other.color != label.color) {
+                EXPECT_EQ(countColor(client, rect, other.color), 0) << other.name;
             }
         }
     }
 }
 
-TEST_F(MaximizedLookTest, buttonsStandAtTheirPlacesOverThePanel)
+TEST_F(Look, buttonsStandAtTheirPlacesOverThePanel)
 {
     const QImage client = grabClient();
-    for (const ExpectedButton& button : kButtons) {
-        SCOPED_TRACE(button.caption);
-        const QRect face = button.rect.adjusted(2, 2, -2, -2);
+    for (const layout::Button& expected : layout::kButtons) {
+        SCOPED_TRACE(expected.caption);
+        const QRect rect = pixelRect(expected.rect);
+        const QRect face = rect.adjusted(2, 2, -2, -2);
         const int area = face.width() * face.height();
         EXPECT_LT(countColor(client, face, colors::kBlack), area / 10);
         // The panel shows right around each button.
-        for (const QRect& strip : { QRect(button.rect.left() - 4, button.rect.top(), 2, button.rect.height()),
-                 QRect(button.rect.right() + 3, button.rect.top(), 2, button.rect.height()),
-                 QRect(button.rect.left(), button.rect.top() - 4, button.rect.width(), 2),
-                 QRect(button.rect.left(), button.rect.bottom() + 3, button.rect.width(), 2) }) {
+        for (const QRect& strip : { QRect(rect.left() - 4, rect.top(), 2, rect.height()),
+                 QRect(rect.right() + 3, rect.top(), 2, rect.height()),
+                 QRect(rect.left(), rect.top() - 4, rect.width(), 2),
+                 QRect(rect.left(), rect.bottom() + 3, rect.width(), 2) }) {
             EXPECT_EQ(countColor(client, strip, colors::kBlack), strip.width() * strip.height())
                 << "strip at " << strip.x() << "," << strip.y();
         }
     }
-}
-
-TEST_F(MaximizedLookTest, clearOnACleanWindowChangesNothing)
-{
-    const QImage before = grabClient();
-    click(Button::Cls);
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(sameOutside(before, grabClient(), buttonFaces()));
 }
 
 } // namespace
