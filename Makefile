@@ -73,4 +73,4 @@ bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -12,6 +12,7 @@ packages=(
     fonts-arphic-gkai00mp fonts-arphic-ukai fonts-wqy-zenhei fontconfig
     qt6-svg-dev desktop-file-utils appstream dpkg-dev file
     dbus at-spi2-core python3-pyatspi
+    qt6-wayland weston
 )
 
 missing=()

@@ -70,7 +70,7 @@ QMap<QString, QString> readMetainfo()
         if (name == QStringLiteral("release"))
             found.insert(QStringLiteral("release"), xml.attributes().value(QStringLiteral("version")).toString());
         else if (name == QStringLiteral("id") || name == QStringLiteral("launchable")
-            || name == QStringLiteral("binary"))
+            || name == QStringLiteral("binary") || name == QStringLiteral("lang"))
             found.insert(name, xml.readElementText());
     }
     return found;
@@ -125,6 +125,8 @@ TEST(Metainfo, launchesTheDesktopEntry)
     EXPECT_EQ(metainfo.value(QStringLiteral("id")), kAppId);
     EXPECT_EQ(metainfo.value(QStringLiteral("launchable")), kAppId + QStringLiteral(".desktop"));
     EXPECT_EQ(metainfo.value(QStringLiteral("binary")), QStringLiteral("tuxing"));
+    // Every text of the program is Simplified Chinese.
+    EXPECT_EQ(metainfo.value(QStringLiteral("lang")), QStringLiteral("zh_CN"));
 }
 
 int main(int argc, char* argv[])

@@ -21,10 +21,15 @@ grep -q '^ Description: ' <<<"$info" || fault "no Description"
 
 # Each dependency by name, whatever version constraint goes with it.
 depends=",$(field Depends | tr -d ' '),"
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libxcb1 libc6 libstdc++6 qt6-qpa-plugins \
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6 qt6-qpa-plugins \
     fonts-arphic-gkai00mp fonts-arphic-ukai fonts-wqy-zenhei; do
     [[ "$depends" == *",$needed,"* || "$depends" == *",$needed("* ]] || fault "Depends lacks $needed: $(field Depends)"
 done
+
+# On a Wayland desktop the program runs natively with this, through XWayland without.
+recommends=",$(field Recommends | tr -d ' '),"
+[[ "$recommends" == *",qt6-wayland,"* || "$recommends" == *",qt6-wayland("* ]] ||
+    fault "Recommends lacks qt6-wayland: $(field Recommends)"
 
 listing="$(dpkg-deb -c "$package")"
 contents="$(awk '{ print $NF }' <<<"$listing")"

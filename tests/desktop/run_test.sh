@@ -10,6 +10,12 @@ rm -rf "$work"
 mkdir -p "$work"
 scene="$work/scene.png"
 
+# The program alone, with nowhere to run, says so in one sentence.
+status=0
+alone="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" 2>&1)" || status=$?
+[ "$status" -eq 1 ] && [ "$(wc -l <<<"$alone")" -eq 1 ] && [[ "$alone" == "tuxing: no display"* ]] ||
+    { echo "run_test: with no display the program ended with $status, saying: $alone" >&2; exit 1; }
+
 output="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$here/../../scripts/run.sh" "$program" "$scene")"
 echo "$output"
 first="$(head -n 1 <<<"$output")"

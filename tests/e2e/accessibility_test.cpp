@@ -15,14 +15,7 @@ protected:
 
     testing::AssertionResult client(std::vector<std::string> arguments)
     {
-        arguments.insert(
-            arguments.begin(), { "/usr/bin/python3", TUXING_ATSPI_CLIENT, std::to_string(program().pid()) });
-        std::string output;
-        const ExitStatus status = runCommand(arguments, kBusyTimeout, &output);
-        if (status.isCleanExit())
-            return testing::AssertionSuccess();
-        return testing::AssertionFailure() << "atspi.py " << arguments[3] << ": " << status.describe() << "\n"
-                                           << output;
+        return atspiClient(program().pid(), std::move(arguments));
     }
 };
 

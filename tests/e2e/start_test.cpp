@@ -1,6 +1,7 @@
 #include "tuxing_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -40,6 +41,23 @@ TEST_F(Start, showsOnlyTheTopLeftOfThePanel)
         EXPECT_TRUE(crossesOutline(client, { 0, along }, { 1, 0 }, margin + 12, margin - 2, margin));
         EXPECT_TRUE(crossesOutline(client, { along, 0 }, { 0, 1 }, margin + 12, margin - 2, margin));
     }
+}
+
+// Qt's own options work as for any Qt program: with no DISPLAY in its
+// environment, -display names where the window goes.
+class DisplayOption : public TuxingTest {
+protected:
+    std::vector<std::string> command() const override
+    {
+        return { "/usr/bin/env", "-u", "DISPLAY", programPath().string(), "-display", std::getenv("DISPLAY") };
+    }
+};
+
+TEST_F(DisplayOption, startsWhereItPoints)
+{
+    EXPECT_EQ(desktop().title(window()), layout::kCaption);
+    closeThroughWindowManager();
+    expectCleanExit("the close");
 }
 
 } // namespace

@@ -24,6 +24,17 @@ std::string artifactsName()
 
 } // namespace
 
+testing::AssertionResult atspiClient(qint64 pid, std::vector<std::string> arguments)
+{
+    const std::string command = arguments.empty() ? "" : arguments.front();
+    arguments.insert(arguments.begin(), { "/usr/bin/python3", TUXING_ATSPI_CLIENT, std::to_string(pid) });
+    std::string output;
+    const ExitStatus status = runCommand(arguments, std::chrono::seconds(60), &output);
+    if (status.isCleanExit())
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "atspi.py " << command << ": " << status.describe() << "\n" << output;
+}
+
 void setProgramPath(std::filesystem::path path) { storedProgramPath() = std::move(path); }
 const std::filesystem::path& programPath() { return storedProgramPath(); }
 

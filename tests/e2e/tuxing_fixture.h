@@ -28,6 +28,11 @@ template <typename Condition> bool pollUntil(Condition condition, std::chrono::m
     return true;
 }
 
+// Works the buttons of the program with that process id over the
+// accessibility bus, through the client in atspi.py (its first argument is
+// the command: check or press).
+testing::AssertionResult atspiClient(qint64 pid, std::vector<std::string> arguments);
+
 // Set once by main from --program=PATH.
 void setProgramPath(std::filesystem::path path);
 const std::filesystem::path& programPath();
