@@ -23,4 +23,37 @@ TEST_F(Exposure, minimizeAndRestoreDropsThePainting)
     EXPECT_TRUE(sameOutside(clean, grabClient(), buttonFaces()));
 }
 
+// A normal window made smaller by its frame keeps the painting that stays
+// visible, although the toolkit follows the shrink with an expose of the
+// whole window.
+class Shrinking : public TuxingTest {
+protected:
+    void resizeTo(QSize size)
+    {
+        ASSERT_TRUE(
+            desktop()
+                .xdotool({ "windowsize", windowId(), std::to_string(size.width()), std::to_string(size.height()) })
+                .isCleanExit());
+        ASSERT_TRUE(pollUntil(
+            [&] {
+                const std::optional<QRect> area = desktop().clientArea(window());
+                return area && area->size() == size;
+            },
+            std::chrono::seconds(20)))
+            << "the window did not take the size " << size.width() << "x" << size.height();
+        ASSERT_TRUE(settle());
+    }
+};
+
+TEST_F(Shrinking, keepsWhatStaysVisible)
+{
+    resizeTo(QSize(pixelFromTwips(layout::kNeededWidth, ratio()), pixelFromTwips(layout::kNeededHeight, ratio())));
+    click(layout::Gsls);
+    ASSERT_TRUE(settle());
+    const QImage painted = grabClient();
+    const QSize smaller(pixelFromTwips(8000, ratio()), pixelFromTwips(7000, ratio()));
+    resizeTo(smaller);
+    EXPECT_TRUE(sameOutside(painted.copy(QRect(QPoint(0, 0), smaller)), grabClient(), buttonFaces()));
+}
+
 } // namespace
