@@ -1,14 +1,7 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QImage>
-#include <QPoint>
-#include <QRect>
-
 #include <cmath>
 #include <ostream>
-#include <vector>
 
 // What the window and its pictures must look like, held by the tests apart
 // from the program's own tables, so that a wrong table shows up as a
@@ -20,12 +13,31 @@ struct Rgb {
     int green = 0;
     int blue = 0;
 
-    static Rgb of(QRgb pixel) { return { qRed(pixel), qGreen(pixel), qBlue(pixel) }; }
     friend bool operator==(Rgb, Rgb) = default;
     friend std::ostream& operator<<(std::ostream& stream, Rgb color)
     {
         return stream << "rgb(" << color.red << "," << color.green << "," << color.blue << ")";
     }
+};
+
+// The 16-colour palette of the pictures, by index.
+inline constexpr Rgb kPalette[16] = {
+    { 0, 0, 0 }, //  0 black
+    { 0, 0, 128 }, //  1 blue
+    { 0, 128, 0 }, //  2 green
+    { 0, 128, 128 }, //  3 cyan
+    { 128, 0, 0 }, //  4 red
+    { 128, 0, 128 }, //  5 magenta
+    { 128, 128, 0 }, //  6 yellow
+    { 192, 192, 192 }, //  7 white
+    { 128, 128, 128 }, //  8 grey
+    { 0, 0, 255 }, //  9 light blue
+    { 0, 255, 0 }, // 10 light green
+    { 0, 255, 255 }, // 11 light cyan
+    { 255, 0, 0 }, // 12 light red
+    { 255, 0, 255 }, // 13 light magenta
+    { 255, 255, 0 }, // 14 light yellow
+    { 255, 255, 255 }, // 15 bright white
 };
 
 namespace colors {
@@ -36,11 +48,11 @@ inline constexpr Rgb kYellow { 255, 255, 0 };
 inline constexpr Rgb kGreen { 0, 255, 0 };
 inline constexpr Rgb kTeal { 0, 192, 192 };
 // Palette colours of the pictures.
-inline constexpr Rgb kMagenta { 128, 0, 128 };
-inline constexpr Rgb kLightGreen { 0, 255, 0 };
-inline constexpr Rgb kLightCyan { 0, 255, 255 };
-inline constexpr Rgb kLightRed { 255, 0, 0 };
-inline constexpr Rgb kLightYellow { 255, 255, 0 };
+inline constexpr Rgb kMagenta = kPalette[5];
+inline constexpr Rgb kLightGreen = kPalette[10];
+inline constexpr Rgb kLightCyan = kPalette[11];
+inline constexpr Rgb kLightRed = kPalette[12];
+inline constexpr Rgb kLightYellow = kPalette[14];
 } // namespace colors
 
 struct TwipBox {
@@ -51,16 +63,6 @@ struct TwipBox {
 };
 
 inline int pixelFromTwips(double twips, double ratio = 1) { return int(std::floor(twips * ratio / 15.0)); }
-inline QPoint pixelPoint(double x, double y, double ratio = 1)
-{
-    return { pixelFromTwips(x, ratio), pixelFromTwips(y, ratio) };
-}
-inline QRect pixelRect(TwipBox rect, double ratio = 1)
-{
-    return QRect(pixelFromTwips(rect.left, ratio), pixelFromTwips(rect.top, ratio), pixelFromTwips(rect.width, ratio),
-        pixelFromTwips(rect.height, ratio));
-}
-
 namespace layout {
 inline constexpr char kCaption[] = "图形程序设计 Morvane 2006.11.";
 inline constexpr Rgb kBackground = colors::kDarkGreen;
@@ -107,22 +109,3 @@ inline constexpr Button kButtons[] = {
 // clang-format on
 enum ButtonIndex { Jgdd, Gsls, Cls, Exit };
 } // namespace layout
-
-Rgb colorAt(const QImage& image, QPoint point);
-int countColor(const QImage& image, const QRect& rect, Rgb color);
-// Whether the color is at the point or at a pixel at most `tolerance`
-// pixels away in either direction.
-testing::AssertionResult hasColorNear(const QImage& image, QPoint point, Rgb color, int tolerance = 0);
-
-// Checks of a client area against the pictures' formulas. Each point is
-// looked for within one pixel of where its twips fall, since how twips round
-// to pixels and how a wide dot sits on its point are the program's own
-// choice; the places checked to be empty lie well clear. Pen widths count
-// device pixels at every density.
-
-// 高山流水: the light-yellow frame, the light-cyan mountain line and the four
-// light-green water runs.
-void expectMountainsAndWater(const QImage& client, double ratio = 1);
-// 金光大道: the sun's light-red core and light-yellow rim, the light-yellow
-// rays, the magenta large arch and the light-yellow small arches.
-void expectGoldenAvenue(const QImage& client, double ratio = 1);

@@ -1,7 +1,7 @@
-#include "expectations.h"
 #include "failing_checkpoint.h"
 #include "form1.h"
 #include "palette.h"
+#include "screen_checks.h"
 #include "surface.h"
 
 #include <QApplication>

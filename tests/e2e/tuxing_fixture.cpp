@@ -293,8 +293,8 @@ testing::AssertionResult compare(
             if (skipped || expected.pixel(x, y) == actual.pixel(x, y))
                 continue;
             if (++differing <= 5) {
-                first << " (" << x << "," << y << ") " << Rgb::of(expected.pixel(x, y)) << " became "
-                      << Rgb::of(actual.pixel(x, y));
+                first << " (" << x << "," << y << ") " << rgbOf(expected.pixel(x, y)) << " became "
+                      << rgbOf(actual.pixel(x, y));
             }
         }
     }

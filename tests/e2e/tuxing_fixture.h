@@ -2,7 +2,7 @@
 
 #include "child_process.h"
 #include "desktop.h"
-#include "expectations.h"
+#include "screen_checks.h"
 
 #include <gtest/gtest.h>
 

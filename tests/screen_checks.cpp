@@ -1,4 +1,4 @@
-#include "expectations.h"
+#include "screen_checks.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@ Rgb colorAt(const QImage& image, QPoint point)
 {
     if (!image.rect().contains(point))
         return { -1, -1, -1 };
-    return Rgb::of(image.pixel(point));
+    return rgbOf(image.pixel(point));
 }
 
 int countColor(const QImage& image, const QRect& rect, Rgb color)
@@ -15,7 +15,7 @@ int countColor(const QImage& image, const QRect& rect, Rgb color)
     const QRect inside = rect.intersected(image.rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
         for (int x = inside.left(); x <= inside.right(); ++x)
-            count += Rgb::of(image.pixel(x, y)) == color;
+            count += rgbOf(image.pixel(x, y)) == color;
     }
     return count;
 }
