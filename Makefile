@@ -33,8 +33,8 @@ package: build
 # The unit and widget tests run a second time under the sanitizers; the
 # end-to-end tests drive the optimised program only.
 test: build sanitize
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure
 	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=$(FUZZ_TEST_RUNS)
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure
 
 # make test runs the storm with its fixed seed; this one takes a new seed
 # each time and says how to replay it.

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libxcb1-dev
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth openbox xdotool wmctrl x11-utils x11-xserver-utils imagemagick
+    xvfb xauth openbox xdotool wmctrl x11-xserver-utils
     fonts-arphic-gkai00mp fonts-arphic-ukai fonts-wqy-zenhei fontconfig
     qt6-svg-dev desktop-file-utils appstream dpkg-dev file
     dbus at-spi2-core python3-pyatspi
