@@ -80,11 +80,11 @@ std::string TuxingTest::windowId() const
     return text;
 }
 
-std::vector<QRect> TuxingTest::buttonFaces() const
+std::vector<QRect> buttonFaces(double ratio)
 {
     std::vector<QRect> faces;
-    for (int button = 0; button < int(std::size(layout::kButtons)); ++button)
-        faces.push_back(buttonRect(button).adjusted(-3, -3, 3, 3));
+    for (const layout::Button& button : layout::kButtons)
+        faces.push_back(pixelRect(button.rect, ratio).adjusted(-3, -3, 3, 3));
     return faces;
 }
 

@@ -37,6 +37,10 @@ testing::AssertionResult atspiClient(qint64 pid, std::vector<std::string> argume
 void setProgramPath(std::filesystem::path path);
 const std::filesystem::path& programPath();
 
+// Focus frames and hover shading may change a button's face at any time, so
+// comparisons of whole windows leave the buttons, plus a small margin, out.
+std::vector<QRect> buttonFaces(double ratio);
+
 // Each test starts the program on the desktop in DISPLAY and stops it again
 // when it ends, pass or fail. On failure the last screenshot and the
 // program's output stay in the test's artifacts folder.
@@ -59,10 +63,7 @@ protected:
     double ratio() const { return m_desktop->ratio(); }
     // A button's place in the client area.
     QRect buttonRect(int button) const { return pixelRect(layout::kButtons[button].rect, ratio()); }
-    // Focus frames and hover shading may change a button's face at any time,
-    // so comparisons of whole windows leave the buttons, plus a small margin,
-    // out.
-    std::vector<QRect> buttonFaces() const;
+    std::vector<QRect> buttonFaces() const { return ::buttonFaces(ratio()); }
 
     // Each request to the window manager returns once its effect shows.
     void maximize();
