@@ -1,8 +1,7 @@
 #include "form1.h"
 
+#include "form1_handlers.h"
 #include "form1_layout.h"
-#include "golden_avenue.h"
-#include "mountains_and_water.h"
 #include "panel_shape.h"
 #include "qt_values.h"
 #include "surface_widget.h"
@@ -103,11 +102,11 @@ void Form1::buildControls()
     std::vector<std::pair<int, QWidget*>> tabOrder;
     for (const ControlLayout& layout : form1Controls()) {
         QWidget* control = makeControl(layout, this);
-        control->setObjectName(QString::fromUtf8(layout.name.data(), qsizetype(layout.name.size())));
+        control->setObjectName(toQString(layout.name));
         control->setGeometry(logicalRect(layout.rect));
         m_controls.emplace_back(layout.name, control);
         if (layout.kind == ControlKind::CommandButton) {
-            wire(control, layout.name);
+            wire(static_cast<QPushButton*>(control), layout.name);
             tabOrder.emplace_back(layout.tabIndex, control);
         }
     }
@@ -127,21 +126,12 @@ void Form1::buildControls()
         tabOrder.front().second->setFocus(Qt::OtherFocusReason);
 }
 
-void Form1::wire(QWidget* control, std::string_view name)
+void Form1::wire(QPushButton* button, std::string_view name)
 {
-    auto* button = static_cast<QPushButton*>(control);
-    // clang-format off
-    const std::pair<std::string_view, std::function<void()>> wiring[] = {
-        { "CmdGsls", [this] { runHandler([this] { CmdGsls_Click(surface()); }); } },
-        { "CmdJgdd", [this] { runHandler([this] { CmdJgdd_Click(surface()); }); } },
-        { "CmdCls",  [this] { runHandler([this] { CmdCls_Click(); }); } },
-        { "CmdExit", [this] { CmdExit_Click(); } },
-    };
-    // clang-format on
-    for (const auto& [buttonName, click] : wiring) {
-        if (buttonName == name)
-            connect(button, &QPushButton::clicked, this, click);
-    }
+    if (endsProgram(name))
+        connect(button, &QPushButton::clicked, this, &Form1::CmdExit_Click);
+    else
+        connect(button, &QPushButton::clicked, this, [this, name] { runHandler(name); });
 }
 
 Surface& Form1::surface() { return m_surfaceWidget->surface(); }
@@ -155,7 +145,7 @@ QWidget* Form1::control(std::string_view name) const
     return nullptr;
 }
 
-void Form1::runHandler(const std::function<void()>& handler)
+void Form1::runHandler(std::string_view button)
 {
     // Once the program is ending, clicks still queued behind the exit do
     // nothing.
@@ -163,23 +153,12 @@ void Form1::runHandler(const std::function<void()>& handler)
         return;
     m_surfaceWidget->matchLayerToWidget();
     clearUpperVectorRegisters();
-    QString failure;
-    try {
-        handler();
-    } catch (const RunTimeError& error) {
-        failure = QString::fromUtf8(error.what());
-    } catch (const std::exception&) {
-        // Such as running out of memory: nothing a person can act on beyond
-        // knowing the click did not finish.
-        failure = QStringLiteral("程序内部出错，这次操作未能完成。");
-    }
-    // What was painted up to a failure stays, and shows.
-    surface().present();
-    if (!failure.isEmpty() && m_reportError)
-        m_reportError(QStringLiteral("运行时错误"), failure);
+    const std::optional<std::string> failure = runClickHandler(button, surface());
+    if (failure && m_reportError)
+        m_reportError(toQString(kRunTimeErrorTitle), QString::fromStdString(*failure));
 }
 
-void Form1::CmdCls_Click() { raiseOnFailure(surface().Cls()); }
+void Form1::CmdCls_Click() { runHandler("CmdCls"); }
 
 void Form1::CmdExit_Click()
 {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+class QPushButton;
 class Surface;
 class SurfaceWidget;
 
@@ -34,8 +35,8 @@ protected:
 
 private:
     void buildControls();
-    void wire(QWidget* button, std::string_view name);
-    void runHandler(const std::function<void()>& handler);
+    void wire(QPushButton* button, std::string_view name);
+    void runHandler(std::string_view button);
 
     SurfaceWidget* m_surfaceWidget = nullptr;
     std::vector<std::pair<std::string_view, QWidget*>> m_controls;

@@ -1,8 +1,6 @@
 #include "surface.h"
 
 #include <algorithm>
-#include <cstring>
-#include <new>
 
 static_assert(DrawingSurface<Surface>);
 
@@ -14,14 +12,40 @@ bool isFinite(TwipPoint point) { return std::isfinite(point.x) && std::isfinite(
 // sum of a coordinate and a pen width far inside the integers.
 constexpr double kFarAway = 1 << 29;
 
+PixelRect united(PixelRect a, PixelRect b)
+{
+    if (a.isEmpty())
+        return b;
+    if (b.isEmpty())
+        return a;
+    return { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+        std::max(a.bottom, b.bottom) };
+}
+
+PixelRect intersected(PixelRect a, PixelRect b)
+{
+    return { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+        std::min(a.bottom, b.bottom) };
+}
+
+void fill(Raster raster, PixelRect rect, std::uint32_t value)
+{
+    for (std::int64_t y = rect.top; !rect.isEmpty() && y <= rect.bottom; ++y) {
+        std::uint32_t* line = raster.pixels + y * raster.width;
+        std::fill(line + rect.left, line + rect.right + 1, value);
+    }
+}
+
 } // namespace
 
-Surface::Surface(PixelSize devicePixels, double devicePixelRatio, std::pmr::memory_resource* memory)
-    : m_pixels(memory)
+Surface::Surface(PixelSize devicePixels, double devicePixelRatio, LayerMemory& memory)
+    : m_memory(memory)
 {
     resize(devicePixels, devicePixelRatio);
     setCheckpoint(nullptr);
 }
+
+Surface::~Surface() { replaceLayer(nullptr, 0, 0); }
 
 SurfaceStatus Surface::DrawWidth(int pixels)
 {
@@ -82,30 +106,29 @@ SurfaceStatus Surface::Cls()
     m_lastDot.forget();
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
-    std::fill(m_pixels.begin(), m_pixels.end(), 0u);
-    if (m_width > 0 && m_height > 0)
-        markDirty(0, 0, m_width - 1, m_height - 1);
+    const PixelRect painted = paintedSinceCleared();
+    fill(raster(), painted, 0u);
+    m_presentedPainting = {};
+    markDirty(painted);
     return SurfaceStatus::Ok;
 }
 
 void Surface::resize(PixelSize devicePixels, double devicePixelRatio)
 {
     m_lastDot.forget();
-    m_width = std::clamp(devicePixels.width, 0, kMaxLayerSide);
-    m_height = std::clamp(devicePixels.height, 0, kMaxLayerSide);
     m_devicePixelRatio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     m_toDevicePixels = TwipsToDevicePixels(m_devicePixelRatio);
-    std::pmr::memory_resource* memory = m_pixels.get_allocator().resource();
+    const std::int64_t width = std::clamp(devicePixels.width, 0, kMaxLayerSide);
+    const std::int64_t height = std::clamp(devicePixels.height, 0, kMaxLayerSide);
     // Let the old layer go first, so the two never need memory at once.
-    m_pixels = std::pmr::vector<std::uint32_t>(memory);
-    try {
-        // A fresh buffer rather than assign(): a window that shrinks after
-        // being stretched huge must give the memory back, not keep capacity.
-        m_pixels = std::pmr::vector<std::uint32_t>(std::size_t(m_width) * std::size_t(m_height), 0u, memory);
-    } catch (const std::bad_alloc&) {
-        m_width = m_height = 0;
-    }
+    replaceLayer(nullptr, 0, 0);
+    const std::size_t words = std::size_t(width) * std::size_t(height);
+    if (words == 0)
+        replaceLayer(nullptr, width, height);
+    else if (std::uint32_t* pixels = m_memory.allocate(words))
+        replaceLayer(pixels, width, height);
     clearDirty();
+    m_presentedPainting = {};
 }
 
 void Surface::shrink(PixelSize devicePixels)
@@ -113,17 +136,31 @@ void Surface::shrink(PixelSize devicePixels)
     m_lastDot.forget();
     const std::int64_t width = std::clamp<std::int64_t>(devicePixels.width, 0, m_width);
     const std::int64_t height = std::clamp<std::int64_t>(devicePixels.height, 0, m_height);
-    // Row by row from the top, each row moves to where it now starts, which
-    // is never past where it was.
-    std::uint32_t* pixels = m_pixels.data();
-    for (std::int64_t y = 0; y < height && width > 0; ++y)
-        std::memmove(pixels + y * width, pixels + y * m_width, std::size_t(width) * sizeof *pixels);
-    m_width = width;
-    m_height = height;
-    m_pixels.resize(std::size_t(width) * std::size_t(height));
-    m_pixels.shrink_to_fit();
+    if (width == m_width && height == m_height)
+        return;
+    const PixelRect kept = intersected(paintedSinceCleared(), { 0, 0, int(width) - 1, int(height) - 1 });
+    // A smaller layer of its own gives the memory back, and only the painting
+    // that stays is copied into it. Without memory for it, the old layer
+    // stays as it is, a little larger than the window.
+    const std::size_t words = std::size_t(width) * std::size_t(height);
+    std::uint32_t* pixels = words > 0 ? m_memory.allocate(words) : nullptr;
+    if (words > 0 && !pixels)
+        return;
+    for (std::int64_t y = kept.top; !kept.isEmpty() && y <= kept.bottom; ++y)
+        std::copy_n(m_pixels + y * m_width + kept.left, kept.width(), pixels + y * width + kept.left);
+    replaceLayer(pixels, width, height);
     m_dirtyRight = std::min(m_dirtyRight, m_width - 1);
     m_dirtyBottom = std::min(m_dirtyBottom, m_height - 1);
+    m_presentedPainting = intersected(m_presentedPainting, kept);
+}
+
+void Surface::replaceLayer(std::uint32_t* pixels, std::int64_t width, std::int64_t height)
+{
+    if (m_pixels)
+        m_memory.deallocate(m_pixels, std::size_t(m_width) * std::size_t(m_height));
+    m_pixels = pixels;
+    m_width = width;
+    m_height = height;
 }
 
 std::uint32_t Surface::pixel(int x, int y) const
@@ -139,6 +176,14 @@ void Surface::clearDirty()
     m_dirtyRight = m_dirtyBottom = -1;
 }
 
+PixelRect Surface::paintedSinceCleared() const
+{
+    PixelRect dirty;
+    if (m_dirtyLeft <= m_dirtyRight && m_dirtyTop <= m_dirtyBottom)
+        dirty = { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
+    return intersected(united(m_presentedPainting, dirty), { 0, 0, int(m_width) - 1, int(m_height) - 1 });
+}
+
 void Surface::markDirty(PixelRect rect)
 {
     if (!rect.isEmpty())
@@ -148,14 +193,7 @@ void Surface::markDirty(PixelRect rect)
 void Surface::erase(PixelRect deviceRect)
 {
     m_lastDot.forget();
-    const std::int64_t left = std::max<std::int64_t>(deviceRect.left, 0);
-    const std::int64_t top = std::max<std::int64_t>(deviceRect.top, 0);
-    const std::int64_t right = std::min<std::int64_t>(deviceRect.right, m_width - 1);
-    const std::int64_t bottom = std::min<std::int64_t>(deviceRect.bottom, m_height - 1);
-    for (std::int64_t y = top; left <= right && y <= bottom; ++y) {
-        std::uint32_t* line = m_pixels.data() + y * m_width;
-        std::fill(line + left, line + right + 1, 0u);
-    }
+    fill(raster(), intersected(deviceRect, paintedSinceCleared()), 0u);
 }
 
 bool Surface::stopAtCheckpoint()
@@ -177,6 +215,7 @@ void Surface::present()
     if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
         return;
     const PixelRect rect { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
+    m_presentedPainting = united(m_presentedPainting, rect);
     clearDirty();
     if (m_presenter)
         m_presenter->present(rect);

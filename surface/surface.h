@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing_surface.h"
+#include "layer_memory.h"
 #include "pixel_geometry.h"
 #include "presenting.h"
 #include "raster.h"
@@ -9,7 +10,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <memory_resource>
 #include <vector>
 
 // The window's client area as the drawing operations see it: a layer of
@@ -24,10 +24,11 @@ public:
     static constexpr int kMaxLayerSide = 8192;
 
     // The layer's memory comes from `memory`, which must outlive the surface.
-    explicit Surface(PixelSize devicePixels = {}, double devicePixelRatio = 1.0,
-        std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+    explicit Surface(
+        PixelSize devicePixels = {}, double devicePixelRatio = 1.0, LayerMemory& memory = systemLayerMemory());
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
+    ~Surface();
 
     [[nodiscard]] SurfaceStatus DrawWidth(int pixels);
     [[nodiscard]] SurfaceStatus Line(TwipPoint from, TwipPoint to, Color color, LineShape shape);
@@ -51,7 +52,7 @@ public:
     double devicePixelRatio() const { return m_devicePixelRatio; }
     // size().height rows of size().width words, valid until the next resize
     // or shrink.
-    const std::uint32_t* pixels() const { return m_pixels.data(); }
+    const std::uint32_t* pixels() const { return m_pixels; }
     // 0 outside the layer.
     std::uint32_t pixel(int x, int y) const;
 
@@ -70,7 +71,9 @@ private:
     void markDirty(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
     void markDirty(PixelRect rect);
     void clearDirty();
-    Raster raster() { return { m_pixels.data(), m_width, m_height }; }
+    PixelRect paintedSinceCleared() const;
+    void replaceLayer(std::uint32_t* pixels, std::int64_t width, std::int64_t height);
+    Raster raster() { return { m_pixels, m_width, m_height }; }
     int pixelFromTwips(float twips) const;
 
     // Wider than the words of the layer: see Raster.
@@ -78,7 +81,8 @@ private:
     std::int64_t m_height = 0;
     double m_devicePixelRatio = 1.0;
     TwipsToDevicePixels m_toDevicePixels { 1.0 };
-    std::pmr::vector<std::uint32_t> m_pixels;
+    LayerMemory& m_memory;
+    std::uint32_t* m_pixels = nullptr;
 
     std::int64_t m_drawWidth = 1;
     std::vector<DotRow> m_dot { DotRow {} };
@@ -89,6 +93,10 @@ private:
     std::int64_t m_dirtyTop = std::numeric_limits<int>::max();
     std::int64_t m_dirtyRight = -1;
     std::int64_t m_dirtyBottom = -1;
+    // What was painted and presented since the layer was last cleared; with
+    // the dirty bounds it is all that clearing, erasing or shrinking need to
+    // touch. Kept apart from the dirty bounds so that a point costs no more.
+    PixelRect m_presentedPainting;
 
     Presenter* m_presenter = nullptr;
     PresentingCheckpoint m_presentingCheckpoint;

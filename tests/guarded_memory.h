@@ -1,18 +1,18 @@
 #pragma once
 
+#include "layer_memory.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory_resource>
-#include <new>
 #include <vector>
 
 // Hands out memory with guard words on both sides and checks them, so a test
 // sees a store outside a buffer however far off it lands, within the guards:
 // at least guardWords, and up to eight buffers' worth.
 // It can also refuse to give memory, as a machine without any would.
-class GuardedMemory : public std::pmr::memory_resource {
+class GuardedMemory : public LayerMemory {
 public:
     static constexpr std::uint32_t kGuard = 0xdeadbeefu;
 
@@ -50,22 +50,21 @@ private:
         std::size_t guardWords;
     };
 
-    void* do_allocate(std::size_t bytes, std::size_t) override
+    std::uint32_t* allocate(std::size_t payloadWords) override
     {
         if (refuses)
-            throw std::bad_alloc();
-        const std::size_t payloadWords = (bytes + 3) / 4;
+            return nullptr;
         const std::size_t guardWords = std::max(m_minimumGuardWords, std::min<std::size_t>(8 * payloadWords, 1 << 16));
         if (m_pattern.size() < guardWords)
             m_pattern.assign(guardWords, kGuard);
-        auto* words = new std::uint32_t[2 * guardWords + payloadWords];
+        auto* words = new std::uint32_t[2 * guardWords + payloadWords]();
         for (std::size_t i = 0; i < guardWords; ++i)
             words[i] = words[guardWords + payloadWords + i] = kGuard;
         m_blocks.push_back({ words, payloadWords, guardWords });
         return words + guardWords;
     }
 
-    void do_deallocate(void* memory, std::size_t, std::size_t) override
+    void deallocate(std::uint32_t* memory, std::size_t) override
     {
         for (std::size_t i = 0; i < m_blocks.size(); ++i) {
             if (m_blocks[i].words + m_blocks[i].guardWords == memory) {
@@ -75,8 +74,6 @@ private:
             }
         }
     }
-
-    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
 
     std::size_t m_minimumGuardWords;
     std::vector<Block> m_blocks;

@@ -258,7 +258,7 @@ TEST(SurfaceClipping, pointsAtAndBeyondTheEdgesAreDroppedQuietly)
     // outside the layer's memory, whatever the pen.
     GuardedMemory memory;
     for (const PixelSize size : { PixelSize { 600, 2 }, PixelSize { 2, 600 }, PixelSize { 1, 1 } }) {
-        Surface guarded(size, 1.0, &memory);
+        Surface guarded(size, 1.0, memory);
         for (const int width : { 1, 2, 3, 66 }) {
             ASSERT_EQ(guarded.DrawWidth(width), SurfaceStatus::Ok);
             for (float x = -1500; x < 10000; x += 7.5f) {
@@ -526,7 +526,7 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)
 TEST(SurfaceLayer, withoutMemoryTheLayerIsEmptyAndTheSurfaceStillWorks)
 {
     GuardedMemory memory;
-    Surface surface({ 40, 30 }, 1.0, &memory);
+    Surface surface({ 40, 30 }, 1.0, memory);
     memory.refuses = true;
     surface.resize({ 400, 300 }, 1.0);
     EXPECT_EQ(surface.size(), (PixelSize { 0, 0 }));

@@ -104,7 +104,7 @@ public:
     explicit Harness(FuzzedDataProvider& input)
         : m_input(input)
         , m_memory(kGuardWords)
-        , m_surface(pickSize(input), pick(input, kRatios), &m_memory)
+        , m_surface(pickSize(input), pick(input, kRatios), m_memory)
     {
         m_surface.setPresenter(this);
         m_surface.setCheckpoint(&m_clock);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Where a surface keeps its layer. Memory comes zeroed, and a fresh layer is
+// never written in full: the system hands out pages that read as zero until
+// they are first painted, so a layer costs memory only where it is painted.
+class LayerMemory {
+public:
+    virtual ~LayerMemory() = default;
+    // `words` zeroed words, or nullptr when there is no memory for them.
+    virtual std::uint32_t* allocate(std::size_t words) = 0;
+    virtual void deallocate(std::uint32_t* pixels, std::size_t words) = 0;
+};
+
+// The system's memory, through calloc: for a layer of any size it maps fresh
+// pages rather than clearing them.
+LayerMemory& systemLayerMemory();
