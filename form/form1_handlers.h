@@ -12,6 +12,8 @@ class Surface;
 
 // The title of the dialog that shows a run-time error.
 inline constexpr std::string_view kRunTimeErrorTitle = "运行时错误";
+// The button that closes it, where a front-end draws that dialog itself.
+inline constexpr std::string_view kAcknowledge = "确定";
 
 void CmdCls_Click(Surface& surface);
 

@@ -113,6 +113,27 @@ SurfaceStatus Surface::Cls()
     return SurfaceStatus::Ok;
 }
 
+PixelSize Surface::layerSizeFor(double logicalWidth, double logicalHeight, double devicePixelRatio)
+{
+    const auto side = [devicePixelRatio](double logical) {
+        const double device = std::ceil(logical * devicePixelRatio);
+        return std::isfinite(device) ? int(std::clamp(device, 0.0, double(kMaxLayerSide))) : 0;
+    };
+    return { side(logicalWidth), side(logicalHeight) };
+}
+
+LayerChange Surface::follow(PixelSize devicePixels, double devicePixelRatio)
+{
+    if (devicePixels == size() && devicePixelRatio == m_devicePixelRatio)
+        return LayerChange::None;
+    if (devicePixelRatio == m_devicePixelRatio && devicePixels.width <= m_width && devicePixels.height <= m_height) {
+        shrink(devicePixels);
+        return LayerChange::Shrunk;
+    }
+    resize(devicePixels, devicePixelRatio);
+    return LayerChange::Replaced;
+}
+
 void Surface::resize(PixelSize devicePixels, double devicePixelRatio)
 {
     m_lastDot.forget();

@@ -12,6 +12,13 @@
 #include <limits>
 #include <vector>
 
+// What following a window's new size did to the layer.
+enum class LayerChange {
+    None,
+    Shrunk, // the painting that stays visible is kept
+    Replaced, // the painting is gone
+};
+
 // The window's client area as the drawing operations see it: a layer of
 // device pixels, opaque 0xAARRGGBB words and 0 where nothing is painted, which
 // the window composites over its background, panel and labels and under its
@@ -37,6 +44,15 @@ public:
     [[nodiscard]] SurfaceStatus Cls();
 
     int drawWidth() const { return int(m_drawWidth); }
+
+    // The layer for a client area of the given logical size: whole device
+    // pixels that cover it, no side past kMaxLayerSide.
+    static PixelSize layerSizeFor(double logicalWidth, double logicalHeight, double devicePixelRatio);
+
+    // Follows the window's client area as a window system repaints it: made
+    // smaller at the same density, the layer shrinks; enlarged or at a new
+    // density, it is replaced.
+    LayerChange follow(PixelSize devicePixels, double devicePixelRatio);
 
     // A new size or density loses the painting, as the window system's
     // repaint of an enlarged window would. Without memory for the layer the

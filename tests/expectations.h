@@ -67,6 +67,7 @@ namespace layout {
 inline constexpr char kCaption[] = "图形程序设计 Morvane 2006.11.";
 inline constexpr Rgb kBackground = colors::kDarkGreen;
 inline constexpr char kLabelFace[] = "楷体_GB2312";
+inline constexpr char kRunTimeErrorTitle[] = "运行时错误";
 inline constexpr int kStartWidth = 4680;
 inline constexpr int kStartHeight = 3195;
 inline constexpr TwipBox kPanel { 120, 120, 11775, 8055 };

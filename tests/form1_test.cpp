@@ -309,7 +309,7 @@ TEST(Form1Errors, runTimeErrorShowsInAMessageBox)
     QApplication::processEvents();
     // Like every text of the program, in Simplified Chinese: characters of
     // GB2312, which the encoding carries there and back unchanged.
-    EXPECT_EQ(title, QString::fromUtf8("运行时错误"));
+    EXPECT_EQ(title, QString::fromUtf8(layout::kRunTimeErrorTitle));
     ASSERT_FALSE(shown.isEmpty());
     QStringEncoder toGb2312("GB2312");
     QStringDecoder fromGb2312("GB2312");

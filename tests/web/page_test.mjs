@@ -1,0 +1,195 @@
+// The web page as a person uses it, in headless Chromium: its layout, focus
+// and tab order, both pictures pixel for pixel against the native core,
+// painting that shows while a picture runs, input that waits for it, the
+// end, and the run-time error.
+//   node page_test.mjs --site=DIR --reference=TOOL --chromium=BROWSER
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { after, before, test } from 'node:test';
+import { openBrowser, option, serve } from './browser.mjs';
+
+const reference = option('reference');
+const expected = JSON.parse(execFileSync(reference, ['expectations'], { encoding: 'utf8' }));
+const kMaximized = { width: 1280, height: 1024 };
+const kWait = { timeout: 60_000 };
+let server;
+let browser;
+
+before(async () => {
+    server = await serve(option('site'));
+    browser = await openBrowser(option('chromium'));
+});
+after(async () => {
+    await browser?.close();
+    server?.close();
+});
+
+async function open(viewport, query = '') {
+    const page = await browser.newPage();
+    page.on('pageerror', (error) => assert.fail(`the page failed: ${error.message}`));
+    await page.setViewport(viewport);
+    await page.goto(server.url + query);
+    await page.waitForSelector('#form1 button');
+    return page;
+}
+
+const handled = (page, count) =>
+    page.waitForFunction((n) => document.documentElement.dataset.handled === String(n), kWait, count);
+
+// The canvas's RGBA bytes, and how many of its pixels are painted.
+async function painting(page) {
+    const base64 = await page.evaluate(() => {
+        const canvas = document.querySelector('#form1 > canvas');
+        const bytes = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+        let text = '';
+        for (let i = 0; i < bytes.length; i += 0x8000)
+            text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+        return btoa(text);
+    });
+    return Buffer.from(base64, 'base64');
+}
+
+function expectSamePixels(shown, width, height, ratio, buttons) {
+    const native = execFileSync(reference, ['layer', width, height, ratio, ...buttons], { maxBuffer: 1 << 26 });
+    assert.equal(shown.length, native.length, 'the canvas is not the size of the layer');
+    let differing = 0;
+    for (let i = 0; i < native.length; i += 4)
+        differing += native.readUInt32LE(i) !== shown.readUInt32LE(i);
+    assert.equal(differing, 0, `${differing} pixels differ from the native core after ${buttons.join(', ')}`);
+}
+
+test('the form stands as laid out, takes the focus on 金光大道 and tabs in order', async () => {
+    const page = await open(kMaximized);
+    const shown = await page.evaluate(() => {
+        const box = (id) => {
+            const element = document.getElementById(id);
+            const { left, top, width, height } = element.getBoundingClientRect();
+            const style = getComputedStyle(element);
+            return { rect: { left, top, width, height }, text: element.textContent, color: style.color,
+                font: style.fontFamily, fontPixels: parseFloat(style.fontSize), border: style.borderTopWidth,
+                borderColor: style.borderTopColor };
+        };
+        return { title: document.title, background: getComputedStyle(document.body).backgroundColor,
+            panel: box('Shape1'), labels: ['Label1', 'Label2', 'Label3'].map(box),
+            buttons: ['CmdJgdd', 'CmdGsls', 'CmdCls', 'CmdExit'].map(box), focus: document.activeElement.id };
+    });
+    assert.equal(shown.title, expected.caption);
+    assert.equal(shown.background, expected.background);
+    assert.deepEqual(shown.panel.rect, expected.panel);
+    assert.equal(shown.panel.border, `${expected.outlinePixels}px`);
+    assert.equal(shown.panel.borderColor, expected.outline);
+    expected.labels.forEach((label, i) => {
+        assert.deepEqual(shown.labels[i].rect, label.rect, label.name);
+        assert.equal(shown.labels[i].text, label.text);
+        assert.equal(shown.labels[i].color, label.color);
+        assert.equal(shown.labels[i].fontPixels, label.fontPixels);
+        assert.equal(shown.labels[i].font.split(',')[0].replaceAll('"', ''), expected.labelFace);
+    });
+    expected.buttons.forEach((button, i) => {
+        assert.deepEqual(shown.buttons[i].rect, button.rect, button.name);
+        assert.equal(shown.buttons[i].text, button.caption);
+    });
+    assert.equal(shown.focus, expected.buttons[0].name);
+    for (const button of expected.buttons.slice(1)) {
+        await page.keyboard.press('Tab');
+        assert.equal(await page.evaluate(() => document.activeElement.id), button.name);
+    }
+    await page.close();
+});
+
+for (const ratio of [1, 2]) {
+    test(`both pictures match the native core pixel for pixel at ratio ${ratio}`, async () => {
+        const page = await open({ ...kMaximized, deviceScaleFactor: ratio });
+        const [width, height] = [kMaximized.width * ratio, kMaximized.height * ratio];
+        await page.click('#CmdGsls');
+        await handled(page, 1);
+        expectSamePixels(await painting(page), width, height, ratio, ['CmdGsls']);
+        await page.click('#CmdCls');
+        // Space presses the button with the focus, Enter too.
+        await page.focus('#CmdJgdd');
+        await page.keyboard.press('Space');
+        await handled(page, 3);
+        expectSamePixels(await painting(page), width, height, ratio, ['CmdJgdd']);
+        await page.focus('#CmdGsls');
+        await page.keyboard.press('Enter');
+        await handled(page, 4);
+        const both = await painting(page);
+        expectSamePixels(both, width, height, ratio, ['CmdJgdd', 'CmdGsls']);
+
+        // Made smaller, the page keeps what stays visible; enlarged, it
+        // loses the painting.
+        const smaller = { width: 1000, height: 700 };
+        await page.setViewport({ ...smaller, deviceScaleFactor: ratio });
+        await page.waitForFunction((size) => document.documentElement.dataset.layer === size, kWait,
+            `${smaller.width * ratio}x${smaller.height * ratio}`);
+        const kept = await painting(page);
+        for (const y of [0, 100 * ratio, smaller.height * ratio - 1]) {
+            const row = (image) => image.subarray(y * width * 4, (y * width + smaller.width * ratio) * 4);
+            assert.ok(row(kept).equals(row(both)), `row ${y} changed when the page was made smaller`);
+        }
+        await page.setViewport({ ...kMaximized, deviceScaleFactor: ratio });
+        await page.waitForFunction((size) => document.documentElement.dataset.layer === size, kWait, `${width}x${height}`);
+        assert.ok((await painting(page)).every((byte) => byte === 0), 'the enlarged page kept its painting');
+        await page.close();
+    });
+}
+
+test('painting shows while a picture runs, and 清除 pressed meanwhile waits for it', async () => {
+    // Each stop holds the picture for a while, so that it can be watched
+    // growing however fast this machine paints.
+    const page = await open(kMaximized, '?pace=20');
+    await page.click('#CmdGsls');
+    const partly = await page.waitForFunction(() => {
+        const canvas = document.querySelector('#form1 > canvas');
+        const alpha = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+        let painted = 0;
+        for (let i = 3; i < alpha.length; i += 4)
+            painted += alpha[i] !== 0;
+        return !document.documentElement.dataset.handled && painted;
+    }, { ...kWait, polling: 'raf' });
+    await handled(page, 1);
+    const painted = (await painting(page)).filter((byte, i) => i % 4 === 3 && byte !== 0).length;
+    assert.ok(await partly.jsonValue() < painted, 'the painting shown while the picture ran was already complete');
+
+    await page.click('#CmdJgdd');
+    await page.click('#CmdCls');
+    assert.equal(await page.evaluate(() => document.documentElement.dataset.handled), '1', '金光大道 ended too soon');
+    await handled(page, 3);
+    assert.ok((await painting(page)).every((byte) => byte === 0), '清除 ran before 金光大道 had ended');
+    await page.close();
+});
+
+test('a run-time error shows in a modal dialog and the page goes on', async () => {
+    const page = await open(kMaximized, '?fail-at=1000');
+    await page.click('#CmdGsls');
+    await page.waitForSelector('dialog[open]', kWait);
+    const shown = await page.evaluate(() => ({
+        title: document.querySelector('dialog h1').textContent,
+        message: document.querySelector('dialog p').textContent,
+        modal: document.querySelector('dialog').matches(':modal'),
+    }));
+    assert.equal(shown.title, expected.runTimeErrorTitle);
+    assert.match(shown.message, /^[^A-Za-z]+$/u);
+    assert.ok(shown.modal);
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('dialog', { ...kWait, hidden: true });
+    await page.click('#CmdGsls');
+    await handled(page, 2);
+    assert.ok((await painting(page)).some((byte) => byte !== 0), 'the next click painted nothing');
+    await page.close();
+});
+
+test('退出 ends the program until the page is loaded again', async () => {
+    const page = await open(kMaximized);
+    await page.click('#CmdExit');
+    await page.waitForSelector('#form1', { ...kWait, hidden: true });
+    assert.equal(await page.$('button'), null);
+    for (let tries = 0; page.workers().length > 0; ++tries) {
+        assert.ok(tries < 600, 'the worker still runs');
+        await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    await page.reload();
+    await page.waitForSelector('#form1 button');
+    assert.equal(await page.evaluate(() => document.activeElement.id), expected.buttons[0].name);
+    await page.close();
+});

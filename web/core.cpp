@@ -1,0 +1,278 @@
+// The program's core as the page's worker runs it: Form1's surface, the
+// handlers the buttons run on it, and the layer presented to the page as
+// rectangles of RGBA bytes, which a canvas takes as they are.
+
+#include "form1_handlers.h"
+#include "form1_layout.h"
+#include "surface.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Hands a rectangle of RGBA bytes to the worker, which posts it to the page.
+EM_JS(void, postRectangle, (int left, int top, int width, int height, const std::uint8_t* rgba),
+    { Module["onPresent"](left, top, width, height, HEAPU8.slice(rgba, rgba + width * height * 4)); });
+
+class PagePresenter : public Presenter {
+public:
+    explicit PagePresenter(const Surface& surface)
+        : m_surface(surface)
+    {
+    }
+
+    void present(PixelRect rect) override
+    {
+        const PixelSize size = m_surface.size();
+        const PixelRect shown { std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, size.width - 1),
+            std::min(rect.bottom, size.height - 1) };
+        if (shown.isEmpty())
+            return;
+        m_rgba.resize(std::size_t(shown.width()) * std::size_t(shown.height()) * 4);
+        std::uint8_t* out = m_rgba.data();
+        for (int y = shown.top; y <= shown.bottom; ++y) {
+            const std::uint32_t* in = m_surface.pixels() + std::size_t(y) * std::size_t(size.width);
+            for (int x = shown.left; x <= shown.right; ++x) {
+                // 0xAARRGGBB, and 0 where nothing is painted.
+                const std::uint32_t argb = in[x];
+                *out++ = std::uint8_t(argb >> 16);
+                *out++ = std::uint8_t(argb >> 8);
+                *out++ = std::uint8_t(argb);
+                *out++ = std::uint8_t(argb >> 24);
+            }
+        }
+        postRectangle(shown.left, shown.top, shown.width(), shown.height(), m_rgba.data());
+    }
+
+private:
+    const Surface& m_surface;
+    // Kept between presents, so that a picture allocates only while its
+    // painted region grows.
+    std::vector<std::uint8_t> m_rgba;
+};
+
+// Checkpoints the page's test installs through the page's address, as the
+// desktop's tests install theirs: one makes a chosen operation fail, so the
+// run-time error can be seen; the other presents every so many operations
+// and then holds the picture for a while, so it can be watched as it grows
+// however fast the machine paints.
+class FailingCheckpoint : public Checkpoint {
+public:
+    explicit FailingCheckpoint(std::int64_t count)
+        : m_count(std::max<std::int64_t>(count, 1))
+    {
+    }
+    std::int64_t operationsToNextStop() override { return m_failed ? 1 : m_count; }
+    // Once it has failed, the surface presents by its own clock again.
+    bool stop(Surface& surface) override
+    {
+        if (m_failed)
+            return true;
+        m_failed = true;
+        surface.setCheckpoint(nullptr);
+        return false;
+    }
+
+private:
+    std::int64_t m_count;
+    bool m_failed = false;
+};
+
+class PacingCheckpoint : public Checkpoint {
+public:
+    static constexpr std::int64_t kOperationsPerPresent = 16384;
+
+    explicit PacingCheckpoint(double pauseMilliseconds)
+        : m_pause(pauseMilliseconds)
+    {
+    }
+    std::int64_t operationsToNextStop() override { return kOperationsPerPresent; }
+    bool stop(Surface& surface) override
+    {
+        surface.present();
+        // The worker cannot sleep without shared memory; it waits instead.
+        const double until = emscripten_get_now() + m_pause;
+        while (emscripten_get_now() < until) { }
+        return true;
+    }
+
+private:
+    double m_pause;
+};
+
+struct Program {
+    Surface surface;
+    PagePresenter presenter { surface };
+    std::unique_ptr<Checkpoint> checkpoint;
+
+    Program() { surface.setPresenter(&presenter); }
+};
+
+Program& program()
+{
+    static Program instance;
+    return instance;
+}
+
+// JSON strings of the program's own texts need no escapes beyond these.
+void appendJsonString(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendJsonString(std::string& out, std::u16string_view text)
+{
+    std::string utf8;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t code = text[i];
+        if (code >= 0xd800 && code < 0xdc00 && i + 1 < text.size())
+            code = 0x10000 + ((code - 0xd800) << 10) + (text[++i] - 0xdc00);
+        if (code < 0x80) {
+            utf8 += char(code);
+        } else if (code < 0x800) {
+            utf8 += char(0xc0 | code >> 6);
+            utf8 += char(0x80 | (code & 0x3f));
+        } else if (code < 0x10000) {
+            utf8 += char(0xe0 | code >> 12);
+            utf8 += char(0x80 | ((code >> 6) & 0x3f));
+            utf8 += char(0x80 | (code & 0x3f));
+        } else {
+            utf8 += char(0xf0 | code >> 18);
+            utf8 += char(0x80 | ((code >> 12) & 0x3f));
+            utf8 += char(0x80 | ((code >> 6) & 0x3f));
+            utf8 += char(0x80 | (code & 0x3f));
+        }
+    }
+    appendJsonString(out, std::string_view(utf8));
+}
+
+std::string cssColor(Color color)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", color.red(), color.green(), color.blue());
+    return text;
+}
+
+const char* kindName(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Shape:
+        return "shape";
+    case ControlKind::Label:
+        return "label";
+    case ControlKind::CommandButton:
+        return "button";
+    }
+    return "";
+}
+
+// The form in CSS pixels, which are the classic 96-dots-per-inch pixels the
+// twips are laid out in.
+std::string formJson()
+{
+    const WindowLayout& window = form1Window();
+    std::string json = "{\"caption\":";
+    appendJsonString(json, window.caption);
+    json += ",\"version\":";
+    appendJsonString(json, window.version);
+    json += ",\"background\":\"" + cssColor(window.background) + "\"";
+    json += ",\"clientWidth\":" + std::to_string(logicalPixelsFromTwips(window.clientWidth));
+    json += ",\"clientHeight\":" + std::to_string(logicalPixelsFromTwips(window.clientHeight));
+    json += ",\"labelFontFaces\":[";
+    for (std::size_t i = 0; i < window.labelFontFaces.size(); ++i) {
+        json += i ? "," : "";
+        appendJsonString(json, window.labelFontFaces[i]);
+    }
+    json += "],\"labelFontWeight\":" + std::to_string(window.labelFontWeight);
+    json += ",\"runTimeErrorTitle\":";
+    appendJsonString(json, kRunTimeErrorTitle);
+    json += ",\"acknowledge\":";
+    appendJsonString(json, kAcknowledge);
+    json += ",\"controls\":[";
+    bool first = true;
+    for (const ControlLayout& control : form1Controls()) {
+        json += first ? "{" : ",{";
+        first = false;
+        json += "\"name\":";
+        appendJsonString(json, control.name);
+        json += ",\"kind\":\"" + std::string(kindName(control.kind)) + "\",\"text\":";
+        appendJsonString(json, control.text);
+        json += ",\"left\":" + std::to_string(logicalPixelsFromTwips(control.rect.left));
+        json += ",\"top\":" + std::to_string(logicalPixelsFromTwips(control.rect.top));
+        json += ",\"width\":" + std::to_string(logicalPixelsFromTwips(control.rect.width));
+        json += ",\"height\":" + std::to_string(logicalPixelsFromTwips(control.rect.height));
+        json += ",\"tabIndex\":" + std::to_string(control.tabIndex);
+        if (control.kind != ControlKind::CommandButton) {
+            json += ",\"foreground\":\"" + cssColor(control.look.foreground) + "\"";
+            json += ",\"fill\":\"" + cssColor(control.look.background) + "\"";
+            // A point is 20 twips.
+            json += ",\"fontPixels\":" + std::to_string(logicalPixelsFromTwips(int(control.look.fontPoints * 20)));
+            json += ",\"outlineDevicePixels\":" + std::to_string(control.look.outlinePixels);
+        }
+        json += "}";
+    }
+    json += "]}";
+    return json;
+}
+
+} // namespace
+
+// What the worker calls, by these names. Strings cross as UTF-8.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* tuxing_form()
+{
+    static const std::string json = formJson();
+    return json.c_str();
+}
+
+// Returns the LayerChange, as its number.
+EMSCRIPTEN_KEEPALIVE int tuxing_follow(double logicalWidth, double logicalHeight, double devicePixelRatio)
+{
+    Surface& surface = program().surface;
+    return int(surface.follow(Surface::layerSizeFor(logicalWidth, logicalHeight, devicePixelRatio), devicePixelRatio));
+}
+
+EMSCRIPTEN_KEEPALIVE int tuxing_ends_program(const char* button) { return endsProgram(button); }
+
+EMSCRIPTEN_KEEPALIVE int tuxing_layer_width() { return program().surface.size().width; }
+EMSCRIPTEN_KEEPALIVE int tuxing_layer_height() { return program().surface.size().height; }
+
+// Runs the button's handler; returns the run-time error's text that stopped
+// it, or null. The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* tuxing_click(const char* button)
+{
+    static std::optional<std::string> failure;
+    failure = runClickHandler(button, program().surface);
+    return failure ? failure->c_str() : nullptr;
+}
+
+EMSCRIPTEN_KEEPALIVE void tuxing_fail_at(double operation)
+{
+    Program& state = program();
+    state.checkpoint = std::make_unique<FailingCheckpoint>(std::int64_t(operation));
+    state.surface.setCheckpoint(state.checkpoint.get());
+}
+
+EMSCRIPTEN_KEEPALIVE void tuxing_pace(double pauseMilliseconds)
+{
+    Program& state = program();
+    state.checkpoint = std::make_unique<PacingCheckpoint>(pauseMilliseconds);
+    state.surface.setCheckpoint(state.checkpoint.get());
+}
+
+} // extern "C"

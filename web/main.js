@@ -1,0 +1,180 @@
+// Form1 as a web page. The viewport is the window's client area, and the
+// form is built from its layout (form.json, which the build writes from the
+// program's own table): the panel and labels, the painting on a canvas above
+// them, and the buttons above all. The program's core runs in a worker
+// (worker.js), whose message protocol is listed there.
+
+const form = await (await fetch('form.json')).json();
+const options = new URLSearchParams(location.search);
+
+const root = document.createElement('div');
+root.id = 'form1';
+const canvas = document.createElement('canvas');
+const context = canvas.getContext('2d');
+const worker = new Worker('worker.js');
+let outlined = [];
+let handled = 0;
+
+function post(type, data = {}) {
+    worker.postMessage({ type, data });
+}
+
+function place(element, control) {
+    Object.assign(element.style, {
+        left: `${control.left}px`,
+        top: `${control.top}px`,
+        width: `${control.width}px`,
+        height: `${control.height}px`,
+    });
+    element.id = control.name;
+    return element;
+}
+
+// An outline is given in device pixels, as on the desktop.
+function drawOutlines() {
+    for (const [element, control] of outlined)
+        element.style.border = `${control.outlineDevicePixels / devicePixelRatio}px solid ${control.foreground}`;
+}
+
+function makeControl(control) {
+    switch (control.kind) {
+    case 'shape': {
+        const shape = place(document.createElement('div'), control);
+        shape.style.background = control.fill;
+        outlined.push([shape, control]);
+        return shape;
+    }
+    case 'label': {
+        const label = place(document.createElement('div'), control);
+        label.className = 'label';
+        label.textContent = control.text;
+        Object.assign(label.style, {
+            color: control.foreground,
+            background: control.fill,
+            fontFamily: form.labelFontFaces.map((face) => `"${face}"`).join(', '),
+            fontWeight: form.labelFontWeight,
+            fontSize: `${control.fontPixels}px`,
+        });
+        return label;
+    }
+    case 'button': {
+        const button = place(document.createElement('button'), control);
+        button.type = 'button';
+        button.textContent = control.text;
+        button.addEventListener('click', () => post('click', { button: control.name }));
+        return button;
+    }
+    }
+    return null;
+}
+
+function buildForm() {
+    document.title = form.caption;
+    document.body.style.background = form.background;
+    // The page brings the first of the label faces with it: a subset of the
+    // font holding just the labels' characters. Being a regular face, the
+    // browser makes it bold, as the desktop does.
+    const face = new FontFace(form.labelFontFaces[0], 'url(fonts/label-face.woff)', { weight: '400', display: 'block' });
+    document.fonts.add(face);
+    face.load().catch(() => {});
+
+    const controls = form.controls.map((control) => [control, makeControl(control)]);
+    const buttons = controls.filter(([control]) => control.kind === 'button');
+    // Back to front: the panel and labels, the painting, then the buttons in
+    // tab order, so that the page's own tab order is the form's.
+    for (const [control, element] of controls) {
+        if (control.kind !== 'button')
+            root.append(element);
+    }
+    root.append(canvas);
+    buttons.sort(([a], [b]) => a.tabIndex - b.tabIndex);
+    for (const [, element] of buttons)
+        root.append(element);
+    drawOutlines();
+    document.body.append(root);
+    // The first in tab order has the focus from the start, visible or not.
+    buttons[0]?.[1].focus({ preventScroll: true });
+}
+
+let followScheduled = false;
+function follow() {
+    if (followScheduled)
+        return;
+    followScheduled = true;
+    requestAnimationFrame(() => {
+        followScheduled = false;
+        post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
+    });
+}
+
+function watchDensity() {
+    matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener(
+        'change',
+        () => {
+            drawOutlines();
+            follow();
+            watchDensity();
+        },
+        { once: true });
+}
+
+function showRunTimeError(message) {
+    const dialog = document.createElement('dialog');
+    const title = document.createElement('h1');
+    title.textContent = form.runTimeErrorTitle;
+    const text = document.createElement('p');
+    text.textContent = message;
+    const acknowledge = document.createElement('form');
+    acknowledge.method = 'dialog';
+    const button = document.createElement('button');
+    button.textContent = form.acknowledge;
+    acknowledge.append(button);
+    dialog.append(title, text, acknowledge);
+    dialog.addEventListener('close', () => dialog.remove());
+    document.body.append(dialog);
+    dialog.showModal();
+}
+
+function end() {
+    worker.terminate();
+    root.remove();
+    for (const dialog of document.querySelectorAll('dialog'))
+        dialog.remove();
+    document.body.style.background = '';
+}
+
+worker.onmessage = ({ data: { type, data } }) => {
+    switch (type) {
+    case 'layer':
+        // A replaced layer starts empty, and so does a canvas given a size.
+        // A shrunk one keeps its painting, and the canvas is left as it is:
+        // what lies beyond the layer lies beyond the client area too.
+        if (data.change === 'replaced') {
+            canvas.width = data.width;
+            canvas.height = data.height;
+            canvas.style.width = `${data.width / data.ratio}px`;
+            canvas.style.height = `${data.height / data.ratio}px`;
+        }
+        document.documentElement.dataset.layer = `${data.width}x${data.height}`;
+        break;
+    case 'present':
+        context.putImageData(
+            new ImageData(new Uint8ClampedArray(data.pixels), data.width, data.height), data.left, data.top);
+        break;
+    case 'error':
+        showRunTimeError(data.message);
+        break;
+    case 'done':
+        document.documentElement.dataset.handled = String(++handled);
+        break;
+    case 'exit':
+        end();
+        break;
+    }
+};
+
+buildForm();
+post('start', { failAt: Number(options.get('fail-at')), pace: Number(options.get('pace')) });
+post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
+addEventListener('resize', follow);
+watchDensity();

@@ -1,0 +1,76 @@
+// The page's worker: runs the program's core, and with it each handler to
+// its end, taking the page's messages one at a time in the order they were
+// sent, so that input made while a picture paints waits for it.
+//
+// Every message is {type, data}.
+//   page to worker
+//     start   {failAt, pace}            test affordances from the page's address, or none
+//     follow  {width, height, ratio}    the client area in CSS pixels, and the device pixel ratio
+//     click   {button}                  a button's name, as in the layout
+//   worker to page
+//     layer   {width, height, ratio, change}   the layer after a follow; change: none, shrunk or replaced
+//     present {left, top, width, height, pixels}  a rectangle of the layer, RGBA bytes
+//     error   {message}                 the run-time error that stopped a handler
+//     done    {button}                  a click's handler has ended
+//     exit    {}                        the program ends; the worker stops
+importScripts('tuxing_web.js');
+
+const kLayerChanges = ['none', 'shrunk', 'replaced'];
+
+let core = null;
+let ended = false;
+const waiting = [];
+
+function post(type, data = {}, transfer = []) {
+    postMessage({ type, data }, transfer);
+}
+
+function onPresent(left, top, width, height, pixels) {
+    post('present', { left, top, width, height, pixels: pixels.buffer }, [pixels.buffer]);
+}
+
+function dispatch({ type, data }) {
+    // Clicks still queued behind the exit do nothing.
+    if (ended)
+        return;
+    switch (type) {
+    case 'start':
+        if (data.failAt > 0)
+            core._tuxing_fail_at(data.failAt);
+        if (data.pace > 0)
+            core._tuxing_pace(data.pace);
+        break;
+    case 'follow': {
+        const change = core._tuxing_follow(data.width, data.height, data.ratio);
+        post('layer', {
+            width: core._tuxing_layer_width(),
+            height: core._tuxing_layer_height(),
+            ratio: data.ratio,
+            change: kLayerChanges[change],
+        });
+        break;
+    }
+    case 'click':
+        if (core.ccall('tuxing_ends_program', 'number', ['string'], [data.button])) {
+            ended = true;
+            post('exit');
+            close();
+            return;
+        }
+        {
+            const failure = core.ccall('tuxing_click', 'string', ['string'], [data.button]);
+            if (failure)
+                post('error', { message: failure });
+        }
+        post('done', { button: data.button });
+        break;
+    }
+}
+
+onmessage = ({ data }) => (core ? dispatch(data) : waiting.push(data));
+
+createTuxingCore({ onPresent }).then((ready) => {
+    core = ready;
+    for (const message of waiting.splice(0))
+        dispatch(message);
+});
