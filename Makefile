@@ -5,12 +5,14 @@
 #   make screenshot  paints both pictures on a private display into docs/scene.png
 #   make package     builds the Debian package in build/
 #   make storm       the input storm with a fresh seed (SEED=N replays one)
+#   make web         builds the web page into build-web/site and serves it on 127.0.0.1
+#   make bench-web   the page's speed, weight and start in Chromium beside the desktop's
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench sanitize screenshot package storm clean
+.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web
 
 deps:
 	@bash scripts/install-deps.sh
@@ -30,9 +32,27 @@ screenshot: build
 package: build
 	@cmake --build $(BUILD_DIR) --target package
 
+# The page is a static folder that any web server can serve; this one is
+# Python's, on PORT.
+WEB_DIR := build-web
+PORT ?= 8000
+
+web-build: deps
+	@emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+	@cmake --build $(WEB_DIR)
+
+web: web-build
+	@echo "The page is at http://127.0.0.1:$(PORT)/ (Ctrl+C stops serving it)"
+	@/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB_DIR)/site $(PORT) > /dev/null
+
+# The browser test's Node modules, as the committed lock file pins them.
+WEB_TEST_MODULES := tests/web/node_modules/.package-lock.json
+$(WEB_TEST_MODULES): tests/web/package-lock.json
+	@npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+
 # The unit and widget tests run a second time under the sanitizers; the
 # end-to-end tests drive the optimised program only.
-test: build sanitize
+test: build sanitize web-build $(WEB_TEST_MODULES)
 	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=$(FUZZ_TEST_RUNS)
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure
 
@@ -72,5 +92,9 @@ fuzz: deps
 bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench
 
+# The page's figures in Chromium beside the desktop's pictures.
+bench-web: build web-build $(WEB_TEST_MODULES)
+	@node bench/web_bench.mjs --site=$(WEB_DIR)/site --desktop=$(BUILD_DIR)/bench/tuxing_bench
+
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WEB_DIR)

@@ -10,6 +10,39 @@
 // What each arch loop comes to; only a hint for the buffer's size.
 inline constexpr std::size_t kArchPointsReserved = 9999;
 
+// The large arch and all 36 small ones run through the same angles. The
+// large arch takes their cosines and sines as it goes and the small ones
+// reuse them: the points are exactly the same, with 36 times fewer calls.
+struct ArchAngle {
+    double cos;
+    double sin;
+};
+
+// Out of line from the handler, which owns the angles' buffer: the buffer's
+// cleanup would otherwise wrap every point's call, and where exceptions are
+// emulated (the web page's build) send each one through a trampoline.
+template <DrawingSurface Target, typename Maths>
+[[gnu::noinline]] void paintArches(Target& surface, const Maths& maths, std::vector<ArchAngle>& arch)
+{
+    raiseOnFailure(surface.DrawWidth(3));
+    const Color magenta = paletteColor(PaletteIndex::Magenta);
+    for (const double t : steppedRange(3.14, 0, -3.14 / 9999)) {
+        arch.push_back({ maths.Cos(t), maths.Sin(t) });
+        putPoint(surface, arch.back().cos * 3450 + 8350, 6000 - arch.back().sin * 1400, magenta);
+    }
+
+    raiseOnFailure(surface.DrawWidth(2));
+    int c = int(PaletteIndex::LightBlue);
+    do {
+        const Color color = QBColor(c);
+        for (const int cx : steppedRange(6350, 10350, 800)) {
+            for (const ArchAngle& angle : arch)
+                putPoint(surface, cx + angle.cos * 400, 5900 - angle.sin * 600, color);
+        }
+        c = c + 1;
+    } while (c != 15);
+}
+
 // The click handler of CmdJgdd: a sun (light-yellow rim, light-red core) with
 // 32 rays, a large magenta arch and a bridge of six small arches beneath it.
 // Rays and small arches are painted once per palette colour and stay in the
@@ -39,33 +72,9 @@ void CmdJgdd_Click(Target& surface, const Maths& maths = {})
         c = c + 1;
     } while (c != 15);
 
-    // The large arch and all 36 small ones run through the same angles. The
-    // large arch takes their cosines and sines as it goes and the small ones
-    // reuse them: the points are exactly the same, with 36 times fewer calls.
-    struct Angle {
-        double cos;
-        double sin;
-    };
-    std::vector<Angle> arch;
+    std::vector<ArchAngle> arch;
     arch.reserve(kArchPointsReserved);
-
-    raiseOnFailure(surface.DrawWidth(3));
-    const Color magenta = paletteColor(PaletteIndex::Magenta);
-    for (const double t : steppedRange(3.14, 0, -3.14 / 9999)) {
-        arch.push_back({ maths.Cos(t), maths.Sin(t) });
-        putPoint(surface, arch.back().cos * 3450 + 8350, 6000 - arch.back().sin * 1400, magenta);
-    }
-
-    raiseOnFailure(surface.DrawWidth(2));
-    c = int(PaletteIndex::LightBlue);
-    do {
-        const Color color = QBColor(c);
-        for (const int cx : steppedRange(6350, 10350, 800)) {
-            for (const Angle& angle : arch)
-                putPoint(surface, cx + angle.cos * 400, 5900 - angle.sin * 600, color);
-        }
-        c = c + 1;
-    } while (c != 15);
+    paintArches(surface, maths, arch);
 }
 
 // The window's own surface gets one copy, built with the pictures.

@@ -21,9 +21,9 @@ struct StandardMaths {
 inline TwipPoint singlePrecisionPoint(double x, double y)
 {
     if (std::isnan(x) || std::isnan(y)) [[unlikely]]
-        throw RunTimeError(describe(FloatingPointFault::InvalidOperation));
+        raiseRunTimeError(FloatingPointFault::InvalidOperation);
     if (!(std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX)) [[unlikely]]
-        throw RunTimeError(describe(FloatingPointFault::Overflow));
+        raiseRunTimeError(FloatingPointFault::Overflow);
     return { float(x), float(y) };
 }
 

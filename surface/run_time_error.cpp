@@ -20,6 +20,10 @@ std::string describe(SurfaceStatus status)
     return "绘图操作失败。";
 }
 
+void raiseRunTimeError(SurfaceStatus status) { throw RunTimeError(describe(status)); }
+
+void raiseRunTimeError(FloatingPointFault fault) { throw RunTimeError(describe(fault)); }
+
 std::string describe(FloatingPointFault fault)
 {
     switch (fault) {

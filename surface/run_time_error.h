@@ -30,10 +30,17 @@ enum class FloatingPointFault {
 std::string describe(SurfaceStatus status);
 std::string describe(FloatingPointFault fault);
 
+// Raise the run-time error. They are out of line, and so are the strings
+// they build: a picture that inlined them would need cleanup for those
+// strings around every call it makes, which where exceptions are emulated
+// (the web page's build) sends every point through a trampoline.
+[[noreturn]] void raiseRunTimeError(SurfaceStatus status);
+[[noreturn]] void raiseRunTimeError(FloatingPointFault fault);
+
 // Callers of the drawing operations pass every status through this, so that a
 // failure becomes the run-time error the handler stops on.
 inline void raiseOnFailure(SurfaceStatus status)
 {
     if (status != SurfaceStatus::Ok) [[unlikely]]
-        throw RunTimeError(describe(status));
+        raiseRunTimeError(status);
 }

@@ -4,6 +4,8 @@
 // them, and the buttons above all. The program's core runs in a worker
 // (worker.js), whose message protocol is listed there.
 
+// The worker starts loading the core while the form is laid out.
+const worker = new Worker('worker.js');
 const form = await (await fetch('form.json')).json();
 const options = new URLSearchParams(location.search);
 
@@ -11,8 +13,7 @@ const root = document.createElement('div');
 root.id = 'form1';
 const canvas = document.createElement('canvas');
 const context = canvas.getContext('2d');
-const worker = new Worker('worker.js');
-let outlined = [];
+const outlined = [];
 let handled = 0;
 
 function post(type, data = {}) {

@@ -146,7 +146,7 @@ test('painting shows while a picture runs, and 清除 pressed meanwhile waits fo
         for (let i = 3; i < alpha.length; i += 4)
             painted += alpha[i] !== 0;
         return !document.documentElement.dataset.handled && painted;
-    }, { ...kWait, polling: 'raf' });
+    }, { ...kWait, polling: 'raf' }).catch(() => assert.fail('no painting showed while 高山流水 ran'));
     await handled(page, 1);
     const painted = (await painting(page)).filter((byte, i) => i % 4 === 3 && byte !== 0).length;
     assert.ok(await partly.jsonValue() < painted, 'the painting shown while the picture ran was already complete');
