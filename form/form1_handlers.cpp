@@ -28,9 +28,9 @@ std::optional<std::string> runClickHandler(std::string_view button, Surface& sur
         } catch (const RunTimeError& error) {
             failure = error.what();
         } catch (const std::exception&) {
-            // Such as running out of memory: nothing a person can act on
-            // beyond knowing the click did not finish.
-            failure = "程序内部出错，这次操作未能完成。";
+            // Nothing a person can act on beyond knowing the click did not
+            // finish.
+            failure = kInternalFailure;
         }
     }
     // What was painted up to a failure stays, and shows.

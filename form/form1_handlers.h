@@ -14,6 +14,9 @@ class Surface;
 inline constexpr std::string_view kRunTimeErrorTitle = "运行时错误";
 // The button that closes it, where a front-end draws that dialog itself.
 inline constexpr std::string_view kAcknowledge = "确定";
+// What it says when a handler fails for a reason of the machine's rather
+// than the program's, such as running out of memory.
+inline constexpr std::string_view kInternalFailure = "程序内部出错，这次操作未能完成。";
 
 void CmdCls_Click(Surface& surface);
 

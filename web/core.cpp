@@ -202,6 +202,8 @@ std::string formJson()
     appendJsonString(json, kRunTimeErrorTitle);
     json += ",\"acknowledge\":";
     appendJsonString(json, kAcknowledge);
+    json += ",\"internalFailure\":";
+    appendJsonString(json, kInternalFailure);
     json += ",\"controls\":[";
     bool first = true;
     for (const ControlLayout& control : form1Controls()) {

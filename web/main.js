@@ -5,9 +5,8 @@
 // (worker.js), whose message protocol is listed there.
 
 // The worker starts loading the core while the form is laid out.
-const worker = new Worker('worker.js');
+let worker = new Worker('worker.js');
 const form = await (await fetch('form.json')).json();
-const options = new URLSearchParams(location.search);
 
 const root = document.createElement('div');
 root.id = 'form1';
@@ -144,7 +143,7 @@ function end() {
     document.body.style.background = '';
 }
 
-worker.onmessage = ({ data: { type, data } }) => {
+function onWorkerMessage({ data: { type, data } }) {
     switch (type) {
     case 'layer':
         // A replaced layer starts empty, and so does a canvas given a size.
@@ -156,6 +155,7 @@ worker.onmessage = ({ data: { type, data } }) => {
             canvas.style.width = `${data.width / data.ratio}px`;
             canvas.style.height = `${data.height / data.ratio}px`;
         }
+        // Marks on the page of what it has done, for whoever watches it.
         document.documentElement.dataset.layer = `${data.width}x${data.height}`;
         break;
     case 'present':
@@ -172,10 +172,29 @@ worker.onmessage = ({ data: { type, data } }) => {
         end();
         break;
     }
-};
+}
+
+function startWorker(testAffordances = {}) {
+    worker.onmessage = onWorkerMessage;
+    // A core that fails beyond a run-time error (out of memory, say) takes
+    // its worker with it; a fresh one, with a fresh layer, takes the next
+    // click, as a handler that ends on an error leaves the window working.
+    worker.onerror = (event) => {
+        event.preventDefault();
+        worker.terminate();
+        showRunTimeError(form.internalFailure);
+        worker = new Worker('worker.js');
+        startWorker();
+    };
+    post('start', testAffordances);
+    post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
+}
 
 buildForm();
-post('start', { failAt: Number(options.get('fail-at')), pace: Number(options.get('pace')) });
-post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
+// The page's test asks through the address for checkpoints of its own in
+// the core: ?fail-at=N fails the Nth drawing operation, ?pace=MS holds each
+// present for MS milliseconds.
+const options = new URLSearchParams(location.search);
+startWorker({ failAt: Number(options.get('fail-at')), pace: Number(options.get('pace')) });
 addEventListener('resize', follow);
 watchDensity();
