@@ -38,7 +38,8 @@ WEB_DIR := build-web
 PORT ?= 8000
 
 web-build: deps
-	@emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+	@cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$$(em-config EMSCRIPTEN_ROOT)/cmake/Modules/Platform/Emscripten.cmake > /dev/null
 	@cmake --build $(WEB_DIR)
 
 web: web-build
