@@ -3,7 +3,7 @@
 #   make test   installs what is missing, builds, runs every test
 # and a few more:
 #   make screenshot  paints both pictures on a private display into docs/scene.png
-#   make package     builds the Debian package in build/
+#   make package     builds the Debian package into build/package/
 #   make storm       the input storm with a fresh seed (SEED=N replays one)
 
 BUILD_DIR := build
@@ -27,8 +27,8 @@ run: build
 screenshot: build
 	@scripts/screenshot.sh $(BUILD_DIR)/tuxing docs/scene.png
 
-package: build
-	@cmake --build $(BUILD_DIR) --target package
+package: deps
+	@scripts/package.sh $(BUILD_DIR)/package
 
 # The unit and widget tests run a second time under the sanitizers; the
 # end-to-end tests drive the optimised program only.
