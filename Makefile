@@ -3,7 +3,7 @@
 #   make test   installs what is missing, builds, runs every test
 # and a few more:
 #   make screenshot  paints both pictures on a private display into docs/scene.png
-#   make package     builds the Debian package in build/
+#   make package     builds the Debian package into build/package/
 #   make storm       the input storm with a fresh seed (SEED=N replays one)
 #   make web         builds the web page into build-web/site and serves it on 127.0.0.1
 #   make bench-web   the page's speed, weight and start in Chromium beside the desktop's
@@ -29,8 +29,8 @@ run: build
 screenshot: build
 	@scripts/screenshot.sh $(BUILD_DIR)/tuxing docs/scene.png
 
-package: build
-	@cmake --build $(BUILD_DIR) --target package
+package: deps
+	@scripts/package.sh $(BUILD_DIR)/package
 
 # The page is a static folder that any web server can serve; this one is
 # Python's, on PORT.

@@ -1,37 +1,52 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, and
-# only those that are missing, so that a second run does nothing.
+# Installs the Debian packages that building, running, testing and packaging
+# need, and only those that are missing, so that a second run does nothing and
+# needs no network. The build and test dependencies are the ones
+# debian/control names; only what neither the build nor its tests use is
+# listed here.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-packages=(
-    cmake ninja-build g++ make pkg-config
-    qt6-base-dev libgl-dev libxcb1-dev
-    libgtest-dev libbenchmark-dev
-    clang libclang-rt-14-dev
-    xvfb xauth openbox xdotool wmctrl x11-xserver-utils
-    fonts-arphic-gkai00mp fonts-arphic-ukai fonts-wqy-zenhei fontconfig
-    qt6-svg-dev desktop-file-utils appstream dpkg-dev file
-    dbus at-spi2-core python3-pyatspi
-    qt6-wayland weston
-)
+# The web page's compiler, the browser its test drives and the tool that cuts
+# its font down to the characters it shows; and the load the benchmarks can
+# be run under.
+others=(emscripten chromium python3-fonttools stress-ng)
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
+
+# dpkg-checkbuilddeps comes with dpkg-dev, which is itself a build dependency.
 missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
-        missing+=("$package")
-    fi
+for package in dpkg-dev "${others[@]}"; do
+    installed "$package" || missing+=("$package")
 done
+unmet=
+if installed dpkg-dev; then
+    if ! report="$(dpkg-checkbuilddeps 2>&1)"; then
+        unmet="$(sed -n 's/.*Unmet build dependencies: //p' <<<"$report")"
+        [ -n "$unmet" ] || { echo "install-deps: $report" >&2; exit 1; }
+    fi
+else
+    unmet="those debian/control names"
+fi
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ -z "$unmet" ]; then
     exit 0
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
-    echo "install-deps: these packages are missing and installing them needs root: ${missing[*]}" >&2
+    echo "install-deps: installing what is missing needs root; run make as root, or install these yourself:" >&2
+    [ ${#missing[@]} -eq 0 ] || echo "  packages: ${missing[*]}" >&2
+    [ -z "$unmet" ] || echo "  build dependencies: $unmet" >&2
     exit 1
 fi
 
-echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+    echo "install-deps: installing ${missing[*]}"
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ -n "$unmet" ]; then
+    echo "install-deps: installing the build dependencies in debian/control"
+    apt-get build-dep -y -qq --no-install-recommends ./
+fi
