@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QTimer>
 #include <QWindow>
 
 #include <cmath>
@@ -29,6 +30,10 @@ void SurfaceWidget::matchLayerToWidget()
     if (ratio == m_surface.devicePixelRatio() && size.width <= now.width && size.height <= now.height) {
         m_surface.shrink(size);
         m_shrunkTo = QRect(QPoint(0, 0), this->size());
+        // The toolkit's expose for the shrink comes with the events that
+        // brought it. Where none comes, the mark must not outlive them, or the
+        // next real expose of the whole window would be taken for that one.
+        QTimer::singleShot(0, this, [this] { m_shrunkTo = QRect(); });
     } else {
         m_surface.resize(size, ratio);
     }
@@ -85,9 +90,10 @@ bool SurfaceWidget::eventFilter(QObject* watched, QEvent* event)
         QT_WARNING_POP
         // A window made smaller loses nothing that stays visible, yet the
         // toolkit follows the shrink with an expose of the whole window;
-        // that one expose is not the window system's loss.
+        // that one expose is not the window system's loss. At a fractional
+        // density it may reach a rounded pixel past the window.
         const QRegion here = exposed.translated(-mapTo(window(), QPoint(0, 0)));
-        const bool followsShrink = !m_shrunkTo.isNull() && here == QRegion(m_shrunkTo);
+        const bool followsShrink = !m_shrunkTo.isNull() && QRegion(m_shrunkTo).subtracted(here).isEmpty();
         m_shrunkTo = QRect();
         if (!followsShrink)
             dropPainting(here);

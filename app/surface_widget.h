@@ -47,6 +47,6 @@ private:
     // Wraps the surface's pixels without a copy; rebuilt when they move.
     QImage m_layer;
     // The widget's whole rectangle right after the layer shrank, until the
-    // next expose.
+    // next expose or the end of the events that shrank it.
     QRect m_shrunkTo;
 };
