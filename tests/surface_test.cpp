@@ -523,6 +523,46 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)
     EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
 }
 
+// Clearing, erasing and shrinking touch only what was painted, which lies in
+// what was presented and in what was painted since; a fresh layer's memory
+// is never written at all.
+TEST(SurfaceLayer, clearAndShrinkFindPresentedAndUnpresentedPaintingAndFreshLayersAreEmpty)
+{
+    Surface surface({ 400, 300 });
+    ASSERT_EQ(surface.Line({ 150, 150 }, { 4500, 3000 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    surface.present();
+    ASSERT_EQ(surface.PSet({ 5000, 4000 }, kLightRed), SurfaceStatus::Ok);
+    const std::vector<std::uint32_t> before = layer(surface);
+    surface.shrink({ 350, 280 });
+    int differing = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            differing
+                += surface.pixel(x, y) != (x < 350 && y < 280 ? before[std::size_t(y) * 400 + std::size_t(x)] : 0);
+    EXPECT_EQ(differing, 0);
+    ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).count, 0) << "after a clear";
+
+    // Memory that held painting must not show through in a fresh layer, nor
+    // around the painting that a shrink keeps.
+    const auto paintAllOver = [&surface] {
+        ASSERT_EQ(surface.DrawWidth(66), SurfaceStatus::Ok);
+        for (int y = 0; y < 300; y += 30)
+            for (int x = 0; x < 400; x += 30)
+                ASSERT_EQ(surface.PSet({ x * 15.0f, y * 15.0f }, kLightRed), SurfaceStatus::Ok);
+    };
+    surface.resize({ 400, 300 }, 1.0);
+    paintAllOver();
+    surface.resize({ 400, 300 }, 1.0);
+    EXPECT_EQ(footprint(surface).count, 0) << "a fresh layer";
+    paintAllOver();
+    surface.resize({ 400, 300 }, 1.0);
+    ASSERT_EQ(surface.DrawWidth(1), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 15, 15 }, kLightRed), SurfaceStatus::Ok);
+    surface.shrink({ 350, 280 });
+    EXPECT_EQ(footprint(surface).count, 1) << "a shrunk layer";
+}
+
 TEST(SurfaceLayer, withoutMemoryTheLayerIsEmptyAndTheSurfaceStillWorks)
 {
     GuardedMemory memory;
