@@ -5,7 +5,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
-#include <QTimer>
 #include <QWindow>
 
 #include <cmath>
@@ -30,10 +29,6 @@ void SurfaceWidget::matchLayerToWidget()
     if (ratio == m_surface.devicePixelRatio() && size.width <= now.width && size.height <= now.height) {
         m_surface.shrink(size);
         m_shrunkTo = QRect(QPoint(0, 0), this->size());
-        // The toolkit's expose for the shrink comes with the events that
-        // brought it. Where none comes, the mark must not outlive them, or the
-        // next real expose of the whole window would be taken for that one.
-        QTimer::singleShot(0, this, [this] { m_shrunkTo = QRect(); });
     } else {
         m_surface.resize(size, ratio);
     }
@@ -91,10 +86,14 @@ bool SurfaceWidget::eventFilter(QObject* watched, QEvent* event)
         // A window made smaller loses nothing that stays visible, yet the
         // toolkit follows the shrink with an expose of the whole window;
         // that one expose is not the window system's loss. At a fractional
-        // density it may reach a rounded pixel past the window.
+        // density it may reach a rounded pixel past the window. A window
+        // that was hidden has lost everything, and where no expose followed
+        // the shrink, the mark ends with the window hidden.
         const QRegion here = exposed.translated(-mapTo(window(), QPoint(0, 0)));
-        const bool followsShrink = !m_shrunkTo.isNull() && QRegion(m_shrunkTo).subtracted(here).isEmpty();
+        const bool followsShrink
+            = m_windowShown && !m_shrunkTo.isNull() && QRegion(m_shrunkTo).subtracted(here).isEmpty();
         m_shrunkTo = QRect();
+        m_windowShown = !exposed.isEmpty();
         if (!followsShrink)
             dropPainting(here);
     }
@@ -118,7 +117,9 @@ void SurfaceWidget::resizeEvent(QResizeEvent* event)
 void SurfaceWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (QWindow* handle = window()->windowHandle())
+    if (QWindow* handle = window()->windowHandle()) {
         handle->installEventFilter(this);
+        m_windowShown = handle->isExposed();
+    }
     matchLayerToWidget();
 }

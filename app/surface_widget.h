@@ -47,6 +47,8 @@ private:
     // Wraps the surface's pixels without a copy; rebuilt when they move.
     QImage m_layer;
     // The widget's whole rectangle right after the layer shrank, until the
-    // next expose or the end of the events that shrank it.
+    // next expose.
     QRect m_shrunkTo;
+    // Whether the last expose left the window shown.
+    bool m_windowShown = false;
 };
