@@ -38,8 +38,10 @@ if [ "${1:-}" = --measure ]; then
     pid=$!
     trap 'kill $pid 2>/dev/null || true' EXIT
     window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
+    size() { xdotool getwindowgeometry --shell "$window" | awk -F= '/WIDTH|HEIGHT/ { printf "%s ", $2 }'; }
+    start=$(size)
     wmctrl -i -r "$window" -b add,maximized_vert,maximized_horz
-    until xprop -id "$window" _NET_WM_STATE | grep -q MAXIMIZED_HORZ; do sleep 0.1; done
+    while [ "$(size)" = "$start" ]; do sleep 0.1; done
     wait_until_idle "$pid"
     # The focus starts on 金光大道, and Tab moves it on to 高山流水.
     xdotool windowactivate --sync "$window" key --delay 0 space
@@ -50,8 +52,7 @@ if [ "${1:-}" = --measure ]; then
     wmctrl -i -r "$window" -b remove,maximized_vert,maximized_horz
     xdotool windowsize "$window" 32767 32767
     wait_until_idle "$pid"
-    printf '%-10s %s  |%s  (%s)\n' "$screen" "$maximized" "$(figures "$pid")" \
-        "$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')"
+    printf '%-10s %s  |%s  (%s)\n' "$screen" "$maximized" "$(figures "$pid")" "$(size)"
     exit 0
 fi
 
