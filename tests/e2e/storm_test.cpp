@@ -17,8 +17,8 @@ constexpr int kRounds = 20;
 constexpr int kInputsPerRound = 80;
 constexpr int kWindowChangesPerRound = 12;
 constexpr int kMinimizedClickEvery = 5; // rounds
-// The largest window X allows. Each stretch to it makes the toolkit fault in
-// gigabytes, so the storm does it on a few rounds rather than at random.
+// The largest window X allows, which the storm asks for on a few rounds;
+// the window stops at the screens.
 constexpr int kLargestSide = 32767;
 constexpr int kLargestEvery = 10; // rounds
 // The toolkit keeps its backing store at its high-water mark and reuses it,
