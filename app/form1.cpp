@@ -119,8 +119,9 @@ void Form1::keepWithinDesktop()
     const QScreen* desktop = screen();
     if (!desktop)
         return;
-    // The frame is known only once a window manager has framed the window;
-    // until then it counts as none.
+    // The frame is known only once a window manager has framed the window,
+    // and it changes as the window is maximized or restored; both reach the
+    // window as moves or resizes, which bring the bound up to date.
     const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize();
     setMaximumSize((desktop->virtualGeometry().size() - frame).expandedTo(QSize(1, 1)));
 }
