@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -95,6 +96,34 @@ Form1::Form1(QWidget* parent)
 
     m_reportError
         = [this](const QString& title, const QString& message) { QMessageBox::critical(this, title, message); };
+
+    for (QScreen* screen : QGuiApplication::screens())
+        followScreen(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, &Form1::followScreen);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &Form1::keepWithinDesktop);
+    keepWithinDesktop();
+}
+
+void Form1::followScreen(QScreen* screen)
+{
+    connect(screen, &QScreen::virtualGeometryChanged, this, &Form1::keepWithinDesktop);
+    keepWithinDesktop();
+}
+
+// Any client may ask for any size, up to 32767 pixels a side on X11, and the
+// toolkit keeps a backing store as large as the window. Nothing beyond the
+// screens can be seen, so the window, frame and all, is held within them; a
+// window manager applies the bound, and maximizing fills a screen as before.
+void Form1::keepWithinDesktop()
+{
+    const QScreen* desktop = screen();
+    if (!desktop)
+        return;
+    // The frame is known only once a window manager has framed the window,
+    // and it changes as the window is maximized or restored; both reach the
+    // window as moves or resizes, which bring the bound up to date.
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize();
+    setMaximumSize((desktop->virtualGeometry().size() - frame).expandedTo(QSize(1, 1)));
 }
 
 void Form1::buildControls()
@@ -167,6 +196,12 @@ void Form1::CmdExit_Click()
     QCoreApplication::exit(0);
 }
 
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    keepWithinDesktop();
+}
+
 void Form1::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -177,4 +212,11 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_surfaceWidget->setGeometry(rect());
+    keepWithinDesktop();
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    keepWithinDesktop();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QPushButton;
+class QScreen;
 class Surface;
 class SurfaceWidget;
 
@@ -30,11 +31,15 @@ public:
     bool isEnding() const { return m_ending; }
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
+    void followScreen(QScreen* screen);
+    void keepWithinDesktop();
     void wire(QPushButton* button, std::string_view name);
     void runHandler(std::string_view button);
 

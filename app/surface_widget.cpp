@@ -85,10 +85,15 @@ bool SurfaceWidget::eventFilter(QObject* watched, QEvent* event)
         QT_WARNING_POP
         // A window made smaller loses nothing that stays visible, yet the
         // toolkit follows the shrink with an expose of the whole window;
-        // that one expose is not the window system's loss.
+        // that one expose is not the window system's loss. At a fractional
+        // density it may reach a rounded pixel past the window. A window
+        // that was hidden has lost everything, and where no expose followed
+        // the shrink, the mark ends with the window hidden.
         const QRegion here = exposed.translated(-mapTo(window(), QPoint(0, 0)));
-        const bool followsShrink = !m_shrunkTo.isNull() && here == QRegion(m_shrunkTo);
+        const bool followsShrink
+            = m_windowShown && !m_shrunkTo.isNull() && QRegion(m_shrunkTo).subtracted(here).isEmpty();
         m_shrunkTo = QRect();
+        m_windowShown = !exposed.isEmpty();
         if (!followsShrink)
             dropPainting(here);
     }
@@ -112,7 +117,9 @@ void SurfaceWidget::resizeEvent(QResizeEvent* event)
 void SurfaceWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (QWindow* handle = window()->windowHandle())
+    if (QWindow* handle = window()->windowHandle()) {
         handle->installEventFilter(this);
+        m_windowShown = handle->isExposed();
+    }
     matchLayerToWidget();
 }

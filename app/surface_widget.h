@@ -49,4 +49,6 @@ private:
     // The widget's whole rectangle right after the layer shrank, until the
     // next expose.
     QRect m_shrunkTo;
+    // Whether the last expose left the window shown.
+    bool m_windowShown = false;
 };

@@ -14,6 +14,6 @@ public:
     virtual void deallocate(std::uint32_t* pixels, std::size_t words) = 0;
 };
 
-// The system's memory, through calloc: for a layer of any size it maps fresh
-// pages rather than clearing them.
+// The system's memory: fresh pages mapped for each layer where the system
+// allows it, calloc elsewhere.
 LayerMemory& systemLayerMemory();

@@ -487,8 +487,11 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)
     ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_TRUE(painted(surface, 10, 10));
 
-    // Made smaller, the layer keeps what stays on it, pixel for pixel.
+    // Made smaller, the layer keeps what stays on it, pixel for pixel,
+    // presented or not, and a clear then finds all of it.
     ASSERT_EQ(surface.Line({ 150, 150 }, { 4500, 3000 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    surface.present();
+    ASSERT_EQ(surface.PSet({ 3000, 1500 }, kLightRed), SurfaceStatus::Ok);
     const std::vector<std::uint32_t> before = layer(surface);
     surface.shrink({ 250, 150 });
     ASSERT_EQ(surface.size(), (PixelSize { 250, 150 }));
@@ -499,6 +502,9 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)
     EXPECT_EQ(differing, 0);
     EXPECT_TRUE(painted(surface, 10, 100));
     EXPECT_TRUE(painted(surface, 200, 10));
+    EXPECT_TRUE(painted(surface, 200, 100));
+    ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+    EXPECT_EQ(footprint(surface).count, 0);
 
     surface.resize({ 800, 600 }, 1.0);
     EXPECT_EQ(surface.size(), (PixelSize { 800, 600 }));
@@ -521,6 +527,28 @@ TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)
     EXPECT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_EQ(surface.Circle({ 0, 0 }, 100, kLightRed), SurfaceStatus::Ok);
     EXPECT_EQ(surface.Cls(), SurfaceStatus::Ok);
+}
+
+// A layer's memory is never cleared in full, so what it held before must not
+// show through in a fresh layer, nor around the painting a shrink keeps.
+TEST(SurfaceLayer, freshLayersShowNoOldPainting)
+{
+    Surface surface({ 400, 300 });
+    const auto paintAllOver = [&surface] {
+        ASSERT_EQ(surface.DrawWidth(66), SurfaceStatus::Ok);
+        for (int y = 0; y < 300; y += 30)
+            for (int x = 0; x < 400; x += 30)
+                ASSERT_EQ(surface.PSet({ x * 15.0f, y * 15.0f }, kLightRed), SurfaceStatus::Ok);
+    };
+    paintAllOver();
+    surface.resize({ 400, 300 }, 1.0);
+    EXPECT_EQ(footprint(surface).count, 0) << "a fresh layer";
+    paintAllOver();
+    surface.resize({ 400, 300 }, 1.0);
+    ASSERT_EQ(surface.DrawWidth(1), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 15, 15 }, kLightRed), SurfaceStatus::Ok);
+    surface.shrink({ 350, 280 });
+    EXPECT_EQ(footprint(surface).count, 1) << "a shrunk layer";
 }
 
 TEST(SurfaceLayer, withoutMemoryTheLayerIsEmptyAndTheSurfaceStillWorks)

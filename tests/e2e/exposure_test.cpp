@@ -1,5 +1,7 @@
 #include "tuxing_fixture.h"
 
+#include <cmath>
+
 namespace {
 
 using Exposure = MaximizedTuxingTest;
@@ -25,35 +27,48 @@ TEST_F(Exposure, minimizeAndRestoreDropsThePainting)
 
 // A normal window made smaller by its frame keeps the painting that stays
 // visible, although the toolkit follows the shrink with an expose of the
-// whole window.
+// whole window; the window system's next repaint drops it all the same.
+// CTest runs this at 144 and 192 dots per inch as well.
 class Shrinking : public TuxingTest {
 protected:
-    void resizeTo(QSize size)
+    // Asks for a client area of a size in logical pixels and returns the one
+    // it takes in device pixels, which at a fractional density may be a
+    // rounded pixel off.
+    QSize resizeTo(QSize logical)
     {
-        ASSERT_TRUE(
+        const QSize size(int(std::lround(logical.width() * ratio())), int(std::lround(logical.height() * ratio())));
+        EXPECT_TRUE(
             desktop()
                 .xdotool({ "windowsize", windowId(), std::to_string(size.width()), std::to_string(size.height()) })
                 .isCleanExit());
-        ASSERT_TRUE(pollUntil(
+        EXPECT_TRUE(pollUntil(
             [&] {
                 const std::optional<QRect> area = desktop().clientArea(window());
-                return area && area->size() == size;
+                return area && std::abs(area->width() - size.width()) <= 1
+                    && std::abs(area->height() - size.height()) <= 1;
             },
             std::chrono::seconds(20)))
             << "the window did not take the size " << size.width() << "x" << size.height();
-        ASSERT_TRUE(settle());
+        EXPECT_TRUE(settle());
+        return desktop().clientArea(window()).value_or(QRect()).size();
     }
 };
 
-TEST_F(Shrinking, keepsWhatStaysVisible)
+TEST_F(Shrinking, keepsWhatStaysVisibleUntilTheWindowIsRepainted)
 {
-    resizeTo(QSize(pixelFromTwips(layout::kNeededWidth, ratio()), pixelFromTwips(layout::kNeededHeight, ratio())));
+    resizeTo(QSize(pixelFromTwips(layout::kNeededWidth), pixelFromTwips(layout::kNeededHeight)));
+    const QImage clean = grabClient();
     click(layout::Gsls);
     ASSERT_TRUE(settle());
     const QImage painted = grabClient();
-    const QSize smaller(pixelFromTwips(8000, ratio()), pixelFromTwips(7000, ratio()));
-    resizeTo(smaller);
-    EXPECT_TRUE(sameOutside(painted.copy(QRect(QPoint(0, 0), smaller)), grabClient(), buttonFaces()));
+    const QRect smaller(QPoint(0, 0), resizeTo(QSize(pixelFromTwips(8000), pixelFromTwips(7000))));
+    EXPECT_TRUE(sameOutside(painted.copy(smaller), grabClient(), buttonFaces()));
+
+    minimize();
+    restore();
+    pollUntil([&] { return sameOutside(clean.copy(smaller), grabClient(), buttonFaces()); }, std::chrono::seconds(20));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(sameOutside(clean.copy(smaller), grabClient(), buttonFaces())) << "the painting outlived a repaint";
 }
 
 } // namespace

@@ -226,8 +226,8 @@ testing::AssertionResult TuxingTest::settle()
             std::this_thread::sleep_for(kUpdateTimerMargin);
         if (!desktop().ping(window(), kBusyTimeout)) {
             const std::optional<ExitStatus> ended = program().waitForExit(std::chrono::milliseconds(0));
-            return testing::AssertionFailure()
-                << "the program did not answer a ping; it " << (ended ? ended->describe() : "is still running");
+            return testing::AssertionFailure() << "the program did not answer a ping within " << kBusyTimeout.count()
+                                               << " s; it " << (ended ? ended->describe() : "is still running");
         }
     }
     return testing::AssertionSuccess();
