@@ -20,18 +20,8 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
 void SurfaceWidget::matchLayerToWidget()
 {
     const double ratio = devicePixelRatioF();
-    const QSize devicePixels = QSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)))
-                                   .boundedTo(QSize(Surface::kMaxLayerSide, Surface::kMaxLayerSide));
-    const PixelSize size { devicePixels.width(), devicePixels.height() };
-    const PixelSize now = m_surface.size();
-    if (size == now && ratio == m_surface.devicePixelRatio())
-        return;
-    if (ratio == m_surface.devicePixelRatio() && size.width <= now.width && size.height <= now.height) {
-        m_surface.shrink(size);
-        m_shrunkTo = QRect(QPoint(0, 0), this->size());
-    } else {
-        m_surface.resize(size, ratio);
-    }
+    if (m_surface.follow(Surface::layerSizeFor(width(), height(), ratio), ratio) == LayerChange::Shrunk)
+        m_shrunkTo = QRect(QPoint(0, 0), size());
 }
 
 const QImage& SurfaceWidget::layer()
