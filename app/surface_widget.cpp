@@ -7,8 +7,6 @@
 #include <QRegion>
 #include <QWindow>
 
-#include <cmath>
-
 SurfaceWidget::SurfaceWidget(QWidget* parent)
     : QWidget(parent)
 {
