@@ -20,5 +20,20 @@ struct PixelRect {
     constexpr int width() const { return isEmpty() ? 0 : right - left + 1; }
     constexpr int height() const { return isEmpty() ? 0 : bottom - top + 1; }
 
+    constexpr PixelRect united(PixelRect other) const
+    {
+        if (isEmpty())
+            return other;
+        if (other.isEmpty())
+            return *this;
+        return { left < other.left ? left : other.left, top < other.top ? top : other.top,
+            right > other.right ? right : other.right, bottom > other.bottom ? bottom : other.bottom };
+    }
+    constexpr PixelRect intersected(PixelRect other) const
+    {
+        return { left > other.left ? left : other.left, top > other.top ? top : other.top,
+            right < other.right ? right : other.right, bottom < other.bottom ? bottom : other.bottom };
+    }
+
     friend constexpr bool operator==(PixelRect, PixelRect) = default;
 };

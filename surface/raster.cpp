@@ -14,9 +14,6 @@ void buildDotRows(int width, std::vector<DotRow>& rows)
     }
 }
 
-namespace {
-
-// Clipped to the raster; returns what it painted.
 PixelRect fillRect(
     Raster raster, std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, std::uint32_t argb)
 {
@@ -33,27 +30,15 @@ PixelRect fillRect(
     return { int(left), int(top), int(right), int(bottom) };
 }
 
-PixelRect united(PixelRect a, PixelRect b)
-{
-    if (a.isEmpty())
-        return b;
-    if (b.isEmpty())
-        return a;
-    return { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-        std::max(a.bottom, b.bottom) };
-}
-
-} // namespace
-
 PixelRect paintBox(Raster raster, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t pen,
     std::uint32_t argb)
 {
     const std::int64_t before = pen / 2;
     const std::int64_t after = pen - 1 - before;
     PixelRect touched = fillRect(raster, x1 - before, y1 - before, x2 + after, y1 + after, argb);
-    touched = united(touched, fillRect(raster, x1 - before, y2 - before, x2 + after, y2 + after, argb));
-    touched = united(touched, fillRect(raster, x1 - before, y1 - before, x1 + after, y2 + after, argb));
-    return united(touched, fillRect(raster, x2 - before, y1 - before, x2 + after, y2 + after, argb));
+    touched = touched.united(fillRect(raster, x1 - before, y2 - before, x2 + after, y2 + after, argb));
+    touched = touched.united(fillRect(raster, x1 - before, y1 - before, x1 + after, y2 + after, argb));
+    return touched.united(fillRect(raster, x2 - before, y1 - before, x2 + after, y2 + after, argb));
 }
 
 PixelRect paintRing(

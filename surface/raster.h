@@ -40,6 +40,11 @@ struct IgnoreTouched {
     void operator()(std::int64_t, std::int64_t, std::int64_t, std::int64_t) const { }
 };
 
+// Fills the rectangle from (left, top) to (right, bottom), clipped to the
+// raster; returns what it painted.
+PixelRect fillRect(
+    Raster raster, std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, std::uint32_t argb);
+
 // The band a box outline of pen `pen` paints, corners at pixels (x1, y1) and
 // (x2, y2) with x1 <= x2 and y1 <= y2; each edge is the band a dot of the pen
 // sweeps along it, so the box meets a point drawn on its corner exactly.

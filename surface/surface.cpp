@@ -12,29 +12,7 @@ bool isFinite(TwipPoint point) { return std::isfinite(point.x) && std::isfinite(
 // sum of a coordinate and a pen width far inside the integers.
 constexpr double kFarAway = 1 << 29;
 
-PixelRect united(PixelRect a, PixelRect b)
-{
-    if (a.isEmpty())
-        return b;
-    if (b.isEmpty())
-        return a;
-    return { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-        std::max(a.bottom, b.bottom) };
-}
-
-PixelRect intersected(PixelRect a, PixelRect b)
-{
-    return { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-        std::min(a.bottom, b.bottom) };
-}
-
-void fill(Raster raster, PixelRect rect, std::uint32_t value)
-{
-    for (std::int64_t y = rect.top; !rect.isEmpty() && y <= rect.bottom; ++y) {
-        std::uint32_t* line = raster.pixels + y * raster.width;
-        std::fill(line + rect.left, line + rect.right + 1, value);
-    }
-}
+void clear(Raster raster, PixelRect rect) { fillRect(raster, rect.left, rect.top, rect.right, rect.bottom, 0u); }
 
 } // namespace
 
@@ -107,7 +85,7 @@ SurfaceStatus Surface::Cls()
     if (!countOperation())
         return SurfaceStatus::DeviceFailure;
     const PixelRect painted = paintedSinceCleared();
-    fill(raster(), painted, 0u);
+    clear(raster(), painted);
     m_presentedPainting = {};
     markDirty(painted);
     return SurfaceStatus::Ok;
@@ -159,7 +137,7 @@ void Surface::shrink(PixelSize devicePixels)
     const std::int64_t height = std::clamp<std::int64_t>(devicePixels.height, 0, m_height);
     if (width == m_width && height == m_height)
         return;
-    const PixelRect kept = intersected(paintedSinceCleared(), { 0, 0, int(width) - 1, int(height) - 1 });
+    const PixelRect kept = paintedSinceCleared().intersected({ 0, 0, int(width) - 1, int(height) - 1 });
     // A smaller layer of its own gives the memory back, and only the painting
     // that stays is copied into it. Without memory for it, the old layer
     // stays as it is, a little larger than the window.
@@ -172,7 +150,7 @@ void Surface::shrink(PixelSize devicePixels)
     replaceLayer(pixels, width, height);
     m_dirtyRight = std::min(m_dirtyRight, m_width - 1);
     m_dirtyBottom = std::min(m_dirtyBottom, m_height - 1);
-    m_presentedPainting = intersected(m_presentedPainting, kept);
+    m_presentedPainting = m_presentedPainting.intersected(kept);
 }
 
 void Surface::replaceLayer(std::uint32_t* pixels, std::int64_t width, std::int64_t height)
@@ -202,7 +180,7 @@ PixelRect Surface::paintedSinceCleared() const
     PixelRect dirty;
     if (m_dirtyLeft <= m_dirtyRight && m_dirtyTop <= m_dirtyBottom)
         dirty = { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
-    return intersected(united(m_presentedPainting, dirty), { 0, 0, int(m_width) - 1, int(m_height) - 1 });
+    return m_presentedPainting.united(dirty).intersected({ 0, 0, int(m_width) - 1, int(m_height) - 1 });
 }
 
 void Surface::markDirty(PixelRect rect)
@@ -214,7 +192,7 @@ void Surface::markDirty(PixelRect rect)
 void Surface::erase(PixelRect deviceRect)
 {
     m_lastDot.forget();
-    fill(raster(), intersected(deviceRect, paintedSinceCleared()), 0u);
+    clear(raster(), deviceRect.intersected(paintedSinceCleared()));
 }
 
 bool Surface::stopAtCheckpoint()
@@ -236,7 +214,7 @@ void Surface::present()
     if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
         return;
     const PixelRect rect { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
-    m_presentedPainting = united(m_presentedPainting, rect);
+    m_presentedPainting = m_presentedPainting.united(rect);
     clearDirty();
     if (m_presenter)
         m_presenter->present(rect);
