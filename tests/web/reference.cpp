@@ -16,37 +16,44 @@
 
 namespace {
 
-std::string box(TwipBox rect)
+struct Css {
+    char text[24];
+};
+Css css(Rgb color)
 {
-    return "{\"left\":" + std::to_string(pixelFromTwips(rect.left)) + ",\"top\":"
-        + std::to_string(pixelFromTwips(rect.top)) + ",\"width\":" + std::to_string(pixelFromTwips(rect.width))
-        + ",\"height\":" + std::to_string(pixelFromTwips(rect.height)) + "}";
+    Css out;
+    std::snprintf(out.text, sizeof out.text, "rgb(%d, %d, %d)", color.red, color.green, color.blue);
+    return out;
 }
 
-std::string rgb(Rgb color)
+// Each control as the page's test reads it from the page: CSS pixels and
+// computed colours.
+void printControl(const char* name, TwipBox box)
 {
-    return "\"rgb(" + std::to_string(color.red) + ", " + std::to_string(color.green) + ", " + std::to_string(color.blue)
-        + ")\"";
+    std::printf("{\"name\":\"%s\",\"rect\":{\"left\":%d,\"top\":%d,\"width\":%d,\"height\":%d}", name,
+        pixelFromTwips(box.left), pixelFromTwips(box.top), pixelFromTwips(box.width), pixelFromTwips(box.height));
 }
 
 void printExpectations()
 {
     using namespace layout;
-    std::string json = "{\"caption\":\"" + std::string(kCaption) + "\",\"background\":" + rgb(kBackground);
-    json += ",\"runTimeErrorTitle\":\"" + std::string(layout::kRunTimeErrorTitle) + "\"";
-    json += ",\"panel\":" + box(kPanel) + ",\"outlinePixels\":" + std::to_string(kOutlinePixels);
-    json += ",\"outline\":" + rgb(colors::kBlue) + ",\"labelFace\":\"" + std::string(kLabelFace) + "\",\"labels\":[";
+    std::printf("{\"runTimeErrorTitle\":\"%s\",\"form\":{\"caption\":\"%s\",\"background\":\"%s\",\"panel\":",
+        layout::kRunTimeErrorTitle, kCaption, css(kBackground).text);
+    printControl("Shape1", kPanel);
+    std::printf(",\"outline\":\"%dpx %s\"},\"labels\":[", kOutlinePixels, css(colors::kBlue).text);
     for (const Label& label : kLabels) {
-        json += std::string(&label == kLabels ? "" : ",") + "{\"name\":\"" + label.name + "\",\"text\":\"" + label.text
-            + "\",\"rect\":" + box(label.rect) + ",\"color\":" + rgb(label.color)
-            + ",\"fontPixels\":" + std::to_string(label.fontPixels) + "}";
+        std::printf(&label == kLabels ? "" : ",");
+        printControl(label.name, label.rect);
+        std::printf(",\"text\":\"%s\",\"color\":\"%s\",\"face\":\"%s\",\"fontPixels\":%d}", label.text,
+            css(label.color).text, kLabelFace, label.fontPixels);
     }
-    json += "],\"buttons\":[";
+    std::printf("],\"buttons\":[");
     for (const Button& button : kButtons) {
-        json += std::string(&button == kButtons ? "" : ",") + "{\"name\":\"" + button.name + "\",\"caption\":\""
-            + button.caption + "\",\"rect\":" + box(button.rect) + "}";
+        std::printf(&button == kButtons ? "" : ",");
+        printControl(button.name, button.rect);
+        std::printf(",\"text\":\"%s\"}", button.caption);
     }
-    std::puts((json + "]}").c_str());
+    std::printf("]}}\n");
 }
 
 int printLayer(int argc, char** argv)
