@@ -86,7 +86,7 @@ const desktop = {};
 const desktopBench = option('desktop');
 if (desktopBench) {
     const report = JSON.parse(execFileSync(desktopBench, ['--benchmark_filter=_Click/window/',
-        `--benchmark_repetitions=${kRuns}`, '--benchmark_format=json'], { encoding: 'utf8' }));
+        `--benchmark_repetitions=${kRuns}`, '--benchmark_format=json'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] }));
     for (const run of report.benchmarks.filter((b) => b.aggregate_name === 'median'))
         desktop[run.run_name.split('_Click')[0]] = run.real_time;
 }
