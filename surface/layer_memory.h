@@ -11,6 +11,10 @@ public:
     virtual ~LayerMemory() = default;
     // `words` zeroed words, or nullptr when there is no memory for them.
     virtual std::uint32_t* allocate(std::size_t words) = 0;
+    // Words past `keptWords` of those `allocate` gave are no longer used:
+    // where the memory allows, their pages go back to the system. From then
+    // on the block counts `keptWords` words.
+    virtual void giveBack(std::uint32_t* pixels, std::size_t words, std::size_t keptWords) = 0;
     virtual void deallocate(std::uint32_t* pixels, std::size_t words) = 0;
 };
 

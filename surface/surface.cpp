@@ -1,6 +1,7 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <cstring>
 
 static_assert(DrawingSurface<Surface>);
 
@@ -137,17 +138,30 @@ void Surface::shrink(PixelSize devicePixels)
     const std::int64_t height = std::clamp<std::int64_t>(devicePixels.height, 0, m_height);
     if (width == m_width && height == m_height)
         return;
-    const PixelRect kept = paintedSinceCleared().intersected({ 0, 0, int(width) - 1, int(height) - 1 });
-    // A smaller layer of its own gives the memory back, and only the painting
-    // that stays is copied into it. Without memory for it, the old layer
-    // stays as it is, a little larger than the window.
-    const std::size_t words = std::size_t(width) * std::size_t(height);
-    std::uint32_t* pixels = words > 0 ? m_memory.allocate(words) : nullptr;
-    if (words > 0 && !pixels)
-        return;
-    for (std::int64_t y = kept.top; !kept.isEmpty() && y <= kept.bottom; ++y)
-        std::copy_n(m_pixels + y * m_width + kept.left, kept.width(), pixels + y * width + kept.left);
-    replaceLayer(pixels, width, height);
+    // The layer shrinks where it lies, so that a shrink needs no second layer
+    // and touches only the painting. Each painted row moves, whole, to where
+    // it now starts, which is never past where it was: top down, no row is
+    // overwritten before it has moved. What was painted and now lies in the
+    // words past the last moved row is left over, and goes.
+    const PixelRect painted = paintedSinceCleared();
+    const std::int64_t keptWords = width * height;
+    std::int64_t movedEnd = 0;
+    for (std::int64_t y = painted.top; !painted.isEmpty() && y <= std::min<std::int64_t>(painted.bottom, height - 1);
+         ++y) {
+        std::memmove(m_pixels + y * width, m_pixels + y * m_width, std::size_t(width) * sizeof *m_pixels);
+        movedEnd = (y + 1) * width;
+    }
+    if (!painted.isEmpty()) {
+        const std::int64_t first = std::max(movedEnd, painted.top * m_width + painted.left);
+        const std::int64_t last = std::min(keptWords, painted.bottom * m_width + painted.right + 1);
+        if (first < last)
+            std::fill(m_pixels + first, m_pixels + last, 0u);
+    }
+    if (m_pixels)
+        m_memory.giveBack(m_pixels, std::size_t(m_width) * std::size_t(m_height), std::size_t(keptWords));
+    m_width = width;
+    m_height = height;
+    const PixelRect kept = painted.intersected({ 0, 0, int(width) - 1, int(height) - 1 });
     m_dirtyRight = std::min(m_dirtyRight, m_width - 1);
     m_dirtyBottom = std::min(m_dirtyBottom, m_height - 1);
     m_presentedPainting = m_presentedPainting.intersected(kept);

@@ -39,6 +39,11 @@ public:
             if (std::memcmp(block.words, m_pattern.data(), bytes) != 0
                 || std::memcmp(block.words + block.guardWords + block.payloadWords, m_pattern.data(), bytes) != 0)
                 return false;
+            // Words given back are guards too.
+            for (std::size_t i = block.keptWords; i < block.payloadWords; ++i) {
+                if (block.words[block.guardWords + i] != kGuard)
+                    return false;
+            }
         }
         return true;
     }
@@ -48,6 +53,7 @@ private:
         std::uint32_t* words;
         std::size_t payloadWords;
         std::size_t guardWords;
+        std::size_t keptWords;
     };
 
     std::uint32_t* allocate(std::size_t payloadWords) override
@@ -60,8 +66,18 @@ private:
         auto* words = new std::uint32_t[2 * guardWords + payloadWords]();
         for (std::size_t i = 0; i < guardWords; ++i)
             words[i] = words[guardWords + payloadWords + i] = kGuard;
-        m_blocks.push_back({ words, payloadWords, guardWords });
+        m_blocks.push_back({ words, payloadWords, guardWords, payloadWords });
         return words + guardWords;
+    }
+
+    void giveBack(std::uint32_t* memory, std::size_t, std::size_t keptWords) override
+    {
+        for (Block& block : m_blocks) {
+            if (block.words + block.guardWords == memory) {
+                block.keptWords = std::min(block.keptWords, keptWords);
+                std::fill(memory + block.keptWords, memory + block.payloadWords, kGuard);
+            }
+        }
     }
 
     void deallocate(std::uint32_t* memory, std::size_t) override
