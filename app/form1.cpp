@@ -112,18 +112,15 @@ void Form1::followScreen(QScreen* screen)
 
 // Any client may ask for any size, up to 32767 pixels a side on X11, and the
 // toolkit keeps a backing store as large as the window. Nothing beyond the
-// screens can be seen, so the window, frame and all, is held within them; a
-// window manager applies the bound, and maximizing fills a screen as before.
+// screens can be seen, so the client area is held within them. The bound is
+// the screens themselves, not the screens less a frame: a frame costs a few
+// pixels and no memory, and it changes as a window manager maximizes or
+// restores the window, so a bound that followed it would race the maximize
+// and leave a maximized window short of the work area.
 void Form1::keepWithinDesktop()
 {
-    const QScreen* desktop = screen();
-    if (!desktop)
-        return;
-    // The frame is known only once a window manager has framed the window,
-    // and it changes as the window is maximized or restored; both reach the
-    // window as moves or resizes, which bring the bound up to date.
-    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize();
-    setMaximumSize((desktop->virtualGeometry().size() - frame).expandedTo(QSize(1, 1)));
+    if (const QScreen* desktop = screen())
+        setMaximumSize(desktop->virtualGeometry().size().expandedTo(QSize(1, 1)));
 }
 
 void Form1::buildControls()
@@ -196,12 +193,6 @@ void Form1::CmdExit_Click()
     QCoreApplication::exit(0);
 }
 
-void Form1::moveEvent(QMoveEvent* event)
-{
-    QWidget::moveEvent(event);
-    keepWithinDesktop();
-}
-
 void Form1::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -212,11 +203,4 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_surfaceWidget->setGeometry(rect());
-    keepWithinDesktop();
-}
-
-void Form1::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    keepWithinDesktop();
 }

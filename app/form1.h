@@ -31,10 +31,8 @@ public:
     bool isEnding() const { return m_ending; }
 
 protected:
-    void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();

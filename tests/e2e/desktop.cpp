@@ -109,6 +109,35 @@ std::optional<QRect> Desktop::clientArea(xcb_window_t window)
     return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
 }
 
+std::optional<QRect> Desktop::workArea()
+{
+    const std::vector<std::uint32_t> current = property32(m_root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL);
+    const std::vector<std::uint32_t> areas = property32(m_root, atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+    const std::size_t first = 4 * std::size_t(current.empty() ? 0 : current.front());
+    if (areas.size() < first + 4)
+        return std::nullopt;
+    return QRect(int(areas[first]), int(areas[first + 1]), int(areas[first + 2]), int(areas[first + 3]));
+}
+
+QMargins Desktop::frameExtents(xcb_window_t window)
+{
+    const std::vector<std::uint32_t> extents = property32(window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+    if (extents.size() < 4)
+        return {};
+    return QMargins(int(extents[0]), int(extents[2]), int(extents[1]), int(extents[3]));
+}
+
+std::optional<QSize> Desktop::maximumSize(xcb_window_t window)
+{
+    // WM_NORMAL_HINTS: flags, four obsolete fields, the minimum size, then
+    // the maximum size, present when the flags hold PMaxSize.
+    constexpr std::uint32_t kMaximumSizeGiven = 1u << 5;
+    const std::vector<std::uint32_t> hints = property32(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS);
+    if (hints.size() < 9 || !(hints[0] & kMaximumSizeGiven))
+        return std::nullopt;
+    return QSize(int(hints[7]), int(hints[8]));
+}
+
 bool Desktop::isViewable(xcb_window_t window)
 {
     auto attributes = owned(

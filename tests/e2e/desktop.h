@@ -3,6 +3,7 @@
 #include "child_process.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QRect>
 
 #include <xcb/xcb.h>
@@ -36,6 +37,12 @@ public:
     std::optional<xcb_window_t> findClientWindow(pid_t pid);
     // The client area in screen coordinates; nothing once the window is gone.
     std::optional<QRect> clientArea(xcb_window_t window);
+    // What the window manager tells clients of the desktop and of a window:
+    // the work area of the current desktop, the frame's extents around the
+    // window, and the largest client size the window asks for.
+    std::optional<QRect> workArea();
+    QMargins frameExtents(xcb_window_t window);
+    std::optional<QSize> maximumSize(xcb_window_t window);
     bool isViewable(xcb_window_t window);
     std::string title(xcb_window_t window);
     std::vector<std::string> windowState(xcb_window_t window);

@@ -2,40 +2,93 @@
 
 namespace {
 
-// The window, frame and all, stays within the screens, however large a size
-// a client asks for, and follows them as they come and go.
+// The client area stays within the screens, however large a size a client
+// asks for, and follows them as they come and go; a maximized window fills
+// the work area all the same, every time.
 using DesktopBound = TuxingTest;
+
+constexpr auto kWait = std::chrono::seconds(20);
+
+std::string describe(const std::optional<QRect>& area)
+{
+    if (!area)
+        return "none";
+    return std::to_string(area->width()) + "x" + std::to_string(area->height()) + "+" + std::to_string(area->x()) + "+"
+        + std::to_string(area->y());
+}
 
 TEST_F(DesktopBound, stretchStopsAtTheScreensAsTheyChange)
 {
     const QSize screen = desktop().grabScreen().size();
-    // Asks for the largest size X allows and returns the client area once
-    // its width has become what `done` expects.
-    auto stretch = [&](auto done) {
-        EXPECT_TRUE(desktop().xdotool({ "windowsize", windowId(), "32767", "32767" }).isCleanExit());
+    // Once the window asks for no more than `bound`, a request for the
+    // largest size X allows gets a client area of just that size. Waiting
+    // for the window's own bound first keeps the stretch from reaching the
+    // window manager before the program has seen the screens change.
+    auto stretchTo = [&](QSize bound) {
+        std::optional<QSize> asked;
+        ASSERT_TRUE(pollUntil(
+            [&] {
+                asked = desktop().maximumSize(window());
+                return asked == bound;
+            },
+            kWait))
+            << "the window's largest size is " << (asked ? asked->width() : 0) << "x" << (asked ? asked->height() : 0)
+            << ", not " << bound.width() << "x" << bound.height();
+        ASSERT_TRUE(desktop().xdotool({ "windowsize", windowId(), "32767", "32767" }).isCleanExit());
         std::optional<QRect> area;
         EXPECT_TRUE(pollUntil(
             [&] {
                 area = desktop().clientArea(window());
-                return area && done(area->width());
+                return area && area->size() == bound;
             },
-            std::chrono::seconds(20)))
-            << "the stretched window is " << (area ? area->width() : 0) << " wide";
-        return area.value_or(QRect());
+            kWait))
+            << "the stretched client area is " << describe(area);
     };
-    const int start = desktop().clientArea(window())->width();
-    const QRect stretched = stretch([&](int width) { return width != start; });
-    EXPECT_LT(stretched.width(), screen.width());
-    EXPECT_LT(stretched.height(), screen.height());
+    ASSERT_NO_FATAL_FAILURE(stretchTo(screen));
 
     // A second screen to the right widens the desktop, and once it is gone
     // the window is held within the first again.
-    constexpr int kSecond = 300;
-    const std::string second = std::to_string(kSecond) + "/100x200/100+" + std::to_string(screen.width()) + "+0";
+    constexpr QSize kSecond(300, 200);
+    const std::string second = std::to_string(kSecond.width()) + "/100x" + std::to_string(kSecond.height()) + "/100+"
+        + std::to_string(screen.width()) + "+0";
     ASSERT_TRUE(runCommand({ "xrandr", "--setmonitor", "second", second, "none" }).isCleanExit());
-    stretch([&](int width) { return width == stretched.width() + kSecond; });
+    ASSERT_NO_FATAL_FAILURE(stretchTo(screen + QSize(kSecond.width(), 0)));
     ASSERT_TRUE(runCommand({ "xrandr", "--delmonitor", "second" }).isCleanExit());
-    stretch([&](int width) { return width == stretched.width(); });
+    ASSERT_NO_FATAL_FAILURE(stretchTo(screen));
+    ASSERT_TRUE(settle());
+}
+
+// The window manager frames a maximized window differently from a normal
+// one, so a bound that followed the frame would decide, by which event came
+// first, whether the maximized window filled the work area.
+TEST_F(DesktopBound, maximizedFillsTheWorkAreaEveryTime)
+{
+    constexpr int kRounds = 6;
+    const QSize normal = desktop().clientArea(window()).value_or(QRect()).size();
+    for (int round = 0; round < kRounds; ++round) {
+        ASSERT_NO_FATAL_FAILURE(maximize());
+        std::optional<QRect> area;
+        std::optional<QRect> expected;
+        EXPECT_TRUE(pollUntil(
+            [&] {
+                area = desktop().clientArea(window());
+                expected = desktop().workArea();
+                if (expected)
+                    expected = expected->marginsRemoved(desktop().frameExtents(window()));
+                return area && area == expected;
+            },
+            kWait))
+            << "round " << round << ": maximized, the client area is " << describe(area)
+            << "; the work area less the frame is " << describe(expected);
+        ASSERT_NO_FATAL_FAILURE(unmaximize());
+        EXPECT_TRUE(pollUntil(
+            [&] {
+                area = desktop().clientArea(window());
+                return area && area->size() == normal;
+            },
+            kWait))
+            << "round " << round << ": restored, the client area is " << describe(area);
+    }
     ASSERT_TRUE(settle());
 }
 

@@ -97,6 +97,10 @@ TEST_F(Wayland, picturesClearAndExit)
             && colorAt(output, pixelPoint(1000, 1000)) == colors::kBlack;
     });
     ASSERT_FALSE(clean.isNull()) << "the window never showed at the output's top left";
+    // The shell gives the window the whole output, which only a window whose
+    // largest size is at least the output's can take.
+    EXPECT_EQ(colorAt(clean, { clean.width() - 1, clean.height() - 1 }), colors::kDarkGreen)
+        << "the window does not fill the output";
 
     ASSERT_TRUE(press(layout::Gsls));
     const QImage mountains = steadyOutput(
