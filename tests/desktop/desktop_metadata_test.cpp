@@ -103,7 +103,6 @@ TEST(DesktopEntry, startsTheInstalledProgramWithItsIcon)
     EXPECT_EQ(entry.keys.value(QStringLiteral("Exec")), QStringLiteral("tuxing"));
     EXPECT_TRUE(QFileInfo(staged(QStringLiteral("bin/tuxing"))).isExecutable());
     EXPECT_EQ(entry.keys.value(QStringLiteral("Icon")), kAppId);
-    EXPECT_EQ(entry.keys.value(QStringLiteral("Categories")), QStringLiteral("Graphics;Education;"));
 }
 
 TEST(DesktopEntry, isNamedAndDescribedInChinese)
