@@ -248,6 +248,8 @@ EMSCRIPTEN_KEEPALIVE const char* tuxing_click(const char* button)
     return failure ? failure->c_str() : nullptr;
 }
 
+// A pace takes the surface's checkpoint for each handler's run, and leaves
+// this one out.
 EMSCRIPTEN_KEEPALIVE void tuxing_fail_at(double operation)
 {
     Program& state = program();
