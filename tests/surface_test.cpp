@@ -1,4 +1,3 @@
-#include "expectations.h"
 #include "failing_checkpoint.h"
 #include "guarded_memory.h"
 #include "mountains_and_water.h"
@@ -470,62 +469,6 @@ TEST(SurfacePresenting, paintingShowsWhileAPictureRuns)
     EXPECT_FALSE(shown.front().water) << "the first present came only once the water was painted";
     EXPECT_TRUE(shown.back().water);
     surface.setCheckpoint(nullptr);
-}
-
-// A clock that only the pacing's waits move: the picture takes as long as
-// its pace makes it wait, and no machine is fast or slow.
-TEST(SurfacePacing, pacedPictureGrowsAtItsPaceAndEndsWithTheSamePixels)
-{
-    using namespace std::chrono;
-    constexpr std::int64_t kPace = 600000;
-    // The mountains come first: 1 box, 3 pen widths and 200,000 points.
-    constexpr double kBeforeWater = 200004.0 / kPace;
-    Surface unpaced(kMaximized);
-    CmdGsls_Click(unpaced);
-
-    Surface surface(kMaximized);
-    const steady_clock::time_point start {};
-    steady_clock::time_point now = start;
-    PacingCheckpoint pacing(
-        kPace, [&now] { return now; },
-        [&now](steady_clock::time_point until) {
-            ASSERT_GT(until, now) << "waited for no time";
-            now = until;
-        });
-    pacing.restart();
-    surface.setCheckpoint(&pacing);
-
-    struct Shown {
-        nanoseconds at;
-        bool frame;
-        bool water;
-    };
-    std::vector<Shown> shown;
-    class WatchingPresenter : public Presenter {
-    public:
-        std::function<void()> watch;
-        void present(PixelRect) override { watch(); }
-    } presenter;
-    presenter.watch = [&] { shown.push_back({ now - start, painted(surface, 1, 300), painted(surface, 500, 406) }); };
-    surface.setPresenter(&presenter);
-
-    CmdGsls_Click(surface);
-    surface.setCheckpoint(nullptr);
-    EXPECT_GE(duration<double>(now - start).count(), double(points::kMountainsAndWater) / kPace);
-    EXPECT_EQ(layer(surface), layer(unpaced));
-
-    // At the display's rate throughout, from the frame alone to the water.
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_TRUE(shown.front().frame);
-    EXPECT_FALSE(shown.front().water);
-    EXPECT_TRUE(shown.back().water);
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        const nanoseconds since = shown[i].at - (i ? shown[i - 1].at : nanoseconds(0));
-        EXPECT_GE(since, PresentingCheckpoint::kPresentInterval) << "present " << i;
-        EXPECT_LE(since, PresentingCheckpoint::kPresentInterval + 2 * PacingCheckpoint::kPaidAtOnce) << "present " << i;
-        EXPECT_TRUE(!shown[i].water || duration<double>(shown[i].at).count() >= kBeforeWater)
-            << "the water showed too soon, present " << i;
-    }
 }
 
 TEST(SurfaceLayer, eraseAndResizeDropThePaintingThereOnlyAndShrinkKeepsIt)

@@ -93,13 +93,9 @@ INSTANTIATE_TEST_SUITE_P(Start, CommandLine,
     testing::Values(CommandLineCase { "help", { "--help" }, false, 0, "--pace <N>" },
         CommandLineCase { "version", { "--version" }, false, 0, "tuxing 1.00\n" },
         CommandLineCase { "zeroPace", { "--pace=0" }, false, 2, "tuxing: the pace \"0\"" },
-        CommandLineCase { "negativePace", { "--pace", "-600000" }, false, 2, "tuxing: the pace \"-600000\"" },
-        CommandLineCase { "wordPace", { "--pace=slow" }, false, 2, "tuxing: the pace \"slow\"" },
-        CommandLineCase { "hugePace", { "--pace=18446744073709551616" }, false, 2, "tuxing: the pace" },
         CommandLineCase { "noPace", { "--pace" }, false, 2, "tuxing: Missing value after '--pace'" },
         CommandLineCase { "badPaceBehindQtOptions", { "-style", "Fusion", "--pace=0" }, false, 2, "the pace \"0\"" },
-        CommandLineCase { "unknownOption", { "--fast" }, true, 2, "tuxing: Unknown option 'fast'" },
-        CommandLineCase { "argument", { "scene.png" }, true, 2, "tuxing: unexpected argument 'scene.png'" }),
+        CommandLineCase { "unknownOption", { "--fast" }, true, 2, "tuxing: Unknown option 'fast'" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
