@@ -94,6 +94,22 @@ Presenter* windowPresenter(Form1& form)
     return nullptr;
 }
 
+// The window at the benchmarks' size, its presents timed on the way to it.
+struct TimedWindow {
+    Form1 form;
+    Presenter* surfaceWidget = windowPresenter(form);
+    TimingPresenter presenter { surfaceWidget };
+
+    TimedWindow()
+    {
+        form.resize(kWindowWidth, kWindowHeight);
+        form.show();
+        QApplication::processEvents();
+        form.surface().setPresenter(&presenter);
+    }
+    ~TimedWindow() { form.surface().setPresenter(surfaceWidget); }
+};
+
 enum class VectorState {
     Clear,
     // As QApplication's start-up leaves it, until something clears it.
@@ -102,14 +118,9 @@ enum class VectorState {
 
 template <typename Picture, VectorState vectorState> void onWindow(benchmark::State& state)
 {
-    Form1 form;
-    form.resize(kWindowWidth, kWindowHeight);
-    form.show();
-    QApplication::processEvents();
-    Presenter* surfaceWidget = windowPresenter(form);
-    Surface& surface = form.surface();
-    TimingPresenter presenter(surfaceWidget);
-    surface.setPresenter(&presenter);
+    TimedWindow window;
+    Surface& surface = window.form.surface();
+    TimingPresenter& presenter = window.presenter;
 
     const std::int64_t allocationsBefore = allocationCount();
     Milliseconds running { 0 };
@@ -133,21 +144,15 @@ template <typename Picture, VectorState vectorState> void onWindow(benchmark::St
     state.counters["allocationsPerRun"] = double(allocationCount() - allocationsBefore) / runs;
     state.counters["layerWidth"] = surface.size().width;
     state.counters["layerHeight"] = surface.size().height;
-    surface.setPresenter(surfaceWidget);
 }
 
 // How long a click really takes at a pace of range(0) points a second, as
 // the window runs it, beside the least its points take at that pace.
 template <typename Picture> void onWindowAtPace(benchmark::State& state)
 {
-    Form1 form;
-    form.resize(kWindowWidth, kWindowHeight);
-    form.show();
-    QApplication::processEvents();
-    Presenter* surfaceWidget = windowPresenter(form);
-    Surface& surface = form.surface();
-    TimingPresenter presenter(surfaceWidget);
-    surface.setPresenter(&presenter);
+    TimedWindow window;
+    Surface& surface = window.form.surface();
+    TimingPresenter& presenter = window.presenter;
     PacingCheckpoint pacing(state.range(0));
 
     clearUpperVectorState();
@@ -159,7 +164,6 @@ template <typename Picture> void onWindowAtPace(benchmark::State& state)
     state.counters["leastMs"] = 1000.0 * double(psetsPerRun<Picture>()) / double(state.range(0));
     state.counters["presentsPerRun"] = presenter.count() / runs;
     state.counters["longestGapMs"] = presenter.longestGap().count();
-    surface.setPresenter(surfaceWidget);
 }
 
 // Kept out of line, so that the run's code does not depend on the benchmark
