@@ -82,8 +82,6 @@ public:
     // operation.
     void restart();
 
-    std::int64_t operationsPerSecond() const { return m_operationsPerSecond; }
-
     std::int64_t operationsToNextStop() override { return m_paidFor == 0 ? 1 : m_operationsPerStop; }
     bool stop(Surface& surface) override;
 
