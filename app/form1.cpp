@@ -160,7 +160,11 @@ void Form1::wire(QPushButton* button, std::string_view name)
         connect(button, &QPushButton::clicked, this, [this, name] { runHandler(name); });
 }
 
+Form1::~Form1() = default;
+
 Surface& Form1::surface() { return m_surfaceWidget->surface(); }
+
+void Form1::setPace(std::int64_t pointsPerSecond) { m_pacing = std::make_unique<PacingCheckpoint>(pointsPerSecond); }
 
 QWidget* Form1::control(std::string_view name) const
 {
@@ -179,7 +183,7 @@ void Form1::runHandler(std::string_view button)
         return;
     m_surfaceWidget->matchLayerToWidget();
     clearUpperVectorRegisters();
-    const std::optional<std::string> failure = runClickHandler(button, surface());
+    const std::optional<std::string> failure = runClickHandler(button, surface(), m_pacing.get());
     if (failure && m_reportError)
         m_reportError(toQString(kRunTimeErrorTitle), QString::fromStdString(*failure));
 }

@@ -2,10 +2,13 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
+class PacingCheckpoint;
 class QPushButton;
 class QScreen;
 class Surface;
@@ -17,6 +20,7 @@ public:
     using ErrorReporter = std::function<void(const QString& title, const QString& message)>;
 
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
     Surface& surface();
     QWidget* control(std::string_view name) const;
@@ -24,6 +28,10 @@ public:
     // By default a run-time error is shown in a modal message box once the
     // handler has stopped.
     void setErrorReporter(ErrorReporter reporter) { m_reportError = std::move(reporter); }
+
+    // Each handler from the next click on paints at that many points per
+    // second; the window presents as it grows, at the display's rate.
+    void setPace(std::int64_t pointsPerSecond);
 
     void CmdCls_Click();
     void CmdExit_Click();
@@ -44,5 +52,6 @@ private:
     SurfaceWidget* m_surfaceWidget = nullptr;
     std::vector<std::pair<std::string_view, QWidget*>> m_controls;
     ErrorReporter m_reportError;
+    std::unique_ptr<PacingCheckpoint> m_pacing;
     bool m_ending = false;
 };

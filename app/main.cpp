@@ -1,3 +1,4 @@
+#include "command_line.h"
 #include "form1.h"
 #include "form1_layout.h"
 #include "qt_values.h"
@@ -30,16 +31,26 @@ void holdStartUpMessage(QtMsgType type, const QMessageLogContext& context, const
 
 int main(int argc, char* argv[])
 {
+    QApplication::setApplicationName(QStringLiteral("tuxing"));
+    QApplication::setApplicationVersion(toQString(form1Window().version));
+    CommandLine commandLine;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<int> status = commandLine.readBeforeQt(arguments))
+        return *status;
+
     const QtMessageHandler defaultHandler = qInstallMessageHandler(holdStartUpMessage);
     QApplication application(argc, argv);
     qInstallMessageHandler(defaultHandler);
     for (const QString& message : std::as_const(g_startUpMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
-
-    QApplication::setApplicationName(QStringLiteral("tuxing"));
-    QApplication::setApplicationVersion(toQString(form1Window().version));
+    if (const std::optional<int> status = commandLine.readAfterQt(QApplication::arguments()))
+        return *status;
 
     Form1 form;
+    if (const std::optional<std::int64_t> pace = commandLine.pace())
+        form.setPace(*pace);
     form.show();
     return application.exec();
 }

@@ -10,7 +10,7 @@ void CmdCls_Click(Surface& surface) { raiseOnFailure(surface.Cls()); }
 
 bool endsProgram(std::string_view button) { return button == "CmdExit"; }
 
-std::optional<std::string> runClickHandler(std::string_view button, Surface& surface)
+std::optional<std::string> runClickHandler(std::string_view button, Surface& surface, PacingCheckpoint* pacing)
 {
     // clang-format off
     const std::pair<std::string_view, void (*)(Surface&)> handlers[] = {
@@ -19,6 +19,10 @@ std::optional<std::string> runClickHandler(std::string_view button, Surface& sur
         { "CmdCls",  [](Surface& target) { CmdCls_Click(target); } },
     };
     // clang-format on
+    if (pacing) {
+        pacing->restart();
+        surface.setCheckpoint(pacing);
+    }
     std::optional<std::string> failure;
     for (const auto& [name, handler] : handlers) {
         if (name != button)
@@ -33,6 +37,8 @@ std::optional<std::string> runClickHandler(std::string_view button, Surface& sur
             failure = kInternalFailure;
         }
     }
+    if (pacing)
+        surface.setCheckpoint(nullptr);
     // What was painted up to a failure stays, and shows.
     surface.present();
     return failure;

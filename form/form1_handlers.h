@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+class PacingCheckpoint;
 class Surface;
 
 // What a press on each of Form1's buttons runs, the same in every front-end.
@@ -26,5 +27,8 @@ bool endsProgram(std::string_view button);
 // Runs the click handler of the button named `button` to its end or to the
 // run-time error that stops it, and returns that error's text, in UTF-8.
 // Whatever it painted stays, and is presented before it returns. A button
-// with no handler on the surface does nothing.
-std::optional<std::string> runClickHandler(std::string_view button, Surface& surface);
+// with no handler on the surface does nothing. With a pacing, the handler
+// paints at its pace, counted from the handler's start: the pacing takes the
+// surface's checkpoint for the run and gives it back to the surface's own.
+std::optional<std::string> runClickHandler(
+    std::string_view button, Surface& surface, PacingCheckpoint* pacing = nullptr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 static_assert(DrawingSurface<Surface>);
 
@@ -247,5 +248,40 @@ bool PresentingCheckpoint::stop(Surface& surface)
         m_lastPresent = now;
         surface.present();
     }
+    return true;
+}
+
+PacingCheckpoint::PacingCheckpoint(std::int64_t operationsPerSecond, Clock clock, Wait wait)
+    : m_operationsPerSecond(std::max<std::int64_t>(operationsPerSecond, 1))
+    , m_operationsPerStop(
+          std::int64_t(std::clamp(double(m_operationsPerSecond) * std::chrono::duration<double>(kPaidAtOnce).count(),
+              1.0, double(kMaxOperationsPerStop))))
+    , m_clock(std::move(clock))
+    , m_wait(std::move(wait))
+{
+    restart();
+}
+
+void PacingCheckpoint::sleepUntil(std::chrono::steady_clock::time_point until) { std::this_thread::sleep_until(until); }
+
+void PacingCheckpoint::restart()
+{
+    m_start = m_lastPresent = m_clock();
+    m_paidFor = 0;
+}
+
+bool PacingCheckpoint::stop(Surface& surface)
+{
+    const std::chrono::steady_clock::time_point now = m_clock();
+    if (now - m_lastPresent >= PresentingCheckpoint::kPresentInterval) {
+        m_lastPresent = now;
+        surface.present();
+    }
+    m_paidFor += m_operationsPerStop;
+    const auto due = m_start
+        + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(double(m_paidFor) / double(m_operationsPerSecond)));
+    if (now < due)
+        m_wait(due);
     return true;
 }

@@ -110,3 +110,10 @@ inline constexpr Button kButtons[] = {
 // clang-format on
 enum ButtonIndex { Jgdd, Gsls, Cls, Exit };
 } // namespace layout
+
+// The points each picture paints: at a pace of P points a second, a picture
+// of N points takes no less than N / P seconds.
+namespace points {
+inline constexpr int kMountainsAndWater = 1'000'000;
+inline constexpr int kGoldenAvenue = 2'547'435;
+} // namespace points

@@ -4,11 +4,13 @@
 
 #include "form1_handlers.h"
 #include "form1_layout.h"
+#include "pace.h"
 #include "surface.h"
 
 #include <emscripten.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -59,11 +61,9 @@ private:
     std::vector<std::uint8_t> m_rgba;
 };
 
-// Checkpoints the page's test installs through the page's address, as the
-// desktop's tests install theirs: one makes a chosen operation fail, so the
-// run-time error can be seen; the other presents every so many operations
-// and then holds the picture for a while, so it can be watched as it grows
-// however fast the machine paints.
+// A checkpoint the page's test installs through the page's address, as the
+// desktop's tests install theirs: it makes a chosen operation fail, so the
+// run-time error can be seen.
 class FailingCheckpoint : public Checkpoint {
 public:
     explicit FailingCheckpoint(std::int64_t count)
@@ -86,32 +86,17 @@ private:
     bool m_failed = false;
 };
 
-class PacingCheckpoint : public Checkpoint {
-public:
-    static constexpr std::int64_t kOperationsPerPresent = 16384;
-
-    explicit PacingCheckpoint(double pauseMilliseconds)
-        : m_pause(pauseMilliseconds)
-    {
-    }
-    std::int64_t operationsToNextStop() override { return kOperationsPerPresent; }
-    bool stop(Surface& surface) override
-    {
-        surface.present();
-        // The worker cannot sleep without shared memory; it waits instead.
-        const double until = emscripten_get_now() + m_pause;
-        while (emscripten_get_now() < until) { }
-        return true;
-    }
-
-private:
-    double m_pause;
-};
+// The worker cannot sleep without shared memory; it waits instead.
+void spinUntil(std::chrono::steady_clock::time_point until)
+{
+    while (std::chrono::steady_clock::now() < until) { }
+}
 
 struct Program {
     Surface surface;
     PagePresenter presenter { surface };
     std::unique_ptr<Checkpoint> checkpoint;
+    std::unique_ptr<PacingCheckpoint> pacing;
 
     Program() { surface.setPresenter(&presenter); }
 };
@@ -259,10 +244,12 @@ EMSCRIPTEN_KEEPALIVE int tuxing_layer_height() { return program().surface.size()
 EMSCRIPTEN_KEEPALIVE const char* tuxing_click(const char* button)
 {
     static std::optional<std::string> failure;
-    failure = runClickHandler(button, program().surface);
+    failure = runClickHandler(button, program().surface, program().pacing.get());
     return failure ? failure->c_str() : nullptr;
 }
 
+// A pace takes the surface's checkpoint for each handler's run, and leaves
+// this one out.
 EMSCRIPTEN_KEEPALIVE void tuxing_fail_at(double operation)
 {
     Program& state = program();
@@ -270,11 +257,19 @@ EMSCRIPTEN_KEEPALIVE void tuxing_fail_at(double operation)
     state.surface.setCheckpoint(state.checkpoint.get());
 }
 
-EMSCRIPTEN_KEEPALIVE void tuxing_pace(double pauseMilliseconds)
+// Takes the page's pace option as the page's address gives it; returns why
+// it was refused, or null. The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* tuxing_pace(const char* text)
 {
-    Program& state = program();
-    state.checkpoint = std::make_unique<PacingCheckpoint>(pauseMilliseconds);
-    state.surface.setCheckpoint(state.checkpoint.get());
+    static std::string refusal;
+    const PaceReading reading = readPace(text ? text : "");
+    if (!reading.pointsPerSecond) {
+        refusal = reading.refusal;
+        return refusal.c_str();
+    }
+    program().pacing
+        = std::make_unique<PacingCheckpoint>(*reading.pointsPerSecond, std::chrono::steady_clock::now, spinUntil);
+    return nullptr;
 }
 
 } // extern "C"

@@ -162,6 +162,9 @@ function onWorkerMessage({ data: { type, data } }) {
         context.putImageData(
             new ImageData(new Uint8ClampedArray(data.pixels), data.width, data.height), data.left, data.top);
         break;
+    case 'warning':
+        console.warn(`?pace= is ignored: ${data.message}`);
+        break;
     case 'error':
         showRunTimeError(data.message);
         break;
@@ -174,27 +177,28 @@ function onWorkerMessage({ data: { type, data } }) {
     }
 }
 
-function startWorker(testAffordances = {}) {
+function startWorker(addressOptions = {}) {
     worker.onmessage = onWorkerMessage;
     // A core that fails beyond a run-time error (out of memory, say) takes
     // its worker with it; a fresh one, with a fresh layer, takes the next
-    // click, as a handler that ends on an error leaves the window working.
+    // click, as a handler that ends on an error leaves the window working,
+    // and paints at the same pace.
     worker.onerror = (event) => {
         event.preventDefault();
         worker.terminate();
         showRunTimeError(form.internalFailure);
         worker = new Worker('worker.js');
-        startWorker();
+        startWorker({ pace: addressOptions.pace });
     };
-    post('start', testAffordances);
+    post('start', addressOptions);
     post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
 }
 
 buildForm();
-// The page's test asks through the address for checkpoints of its own in
-// the core: ?fail-at=N fails the Nth drawing operation, ?pace=MS holds each
-// present for MS milliseconds.
+// ?pace=N paints each picture at N points per second, as the desktop's
+// --pace=N does; the core reads it. The page's test asks for a checkpoint of
+// its own: ?fail-at=N fails the Nth drawing operation.
 const options = new URLSearchParams(location.search);
-startWorker({ failAt: Number(options.get('fail-at')), pace: Number(options.get('pace')) });
+startWorker({ failAt: Number(options.get('fail-at')), pace: options.get('pace') });
 addEventListener('resize', follow);
 watchDensity();

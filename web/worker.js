@@ -4,12 +4,14 @@
 //
 // Every message is {type, data}.
 //   page to worker
-//     start   {failAt, pace}            test affordances from the page's address, or none
+//     start   {failAt, pace}            from the page's address: the test's failAt, or none;
+//                                       the pace option's text as given, or null
 //     follow  {width, height, ratio}    the client area in CSS pixels, and the device pixel ratio
 //     click   {button}                  a button's name, as in the layout
 //   worker to page
 //     layer   {width, height, ratio, change}   the layer after a follow; change: none, shrunk or replaced
 //     present {left, top, width, height, pixels}  a rectangle of the layer, RGBA bytes
+//     warning {message}                 why the pace option was refused; the page goes on without it
 //     error   {message}                 the run-time error that stopped a handler
 //     done    {button}                  a click's handler has ended
 //     exit    {}                        the program ends; the worker stops
@@ -37,8 +39,13 @@ function dispatch({ type, data }) {
     case 'start':
         if (data.failAt > 0)
             core._tuxing_fail_at(data.failAt);
-        if (data.pace > 0)
-            core._tuxing_pace(data.pace);
+        if (typeof data.pace === 'string') {
+            // The text crosses on the core's stack. No pace is this long, so
+            // what is cut off never makes a pace of one that was none.
+            const refusal = core.ccall('tuxing_pace', 'string', ['string'], [data.pace.slice(0, 64)]);
+            if (refusal)
+                post('warning', { message: refusal });
+        }
         break;
     case 'follow': {
         const change = core._tuxing_follow(data.width, data.height, data.ratio);

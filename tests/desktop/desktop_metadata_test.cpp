@@ -1,3 +1,5 @@
+#include "expectations.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,8 @@ bool hasHan(const QString& text)
 
 struct DesktopEntry {
     QMap<QString, QString> keys;
+    // By action name.
+    QMap<QString, QMap<QString, QString>> actions;
 };
 
 // The desktop entry format is close to, but not, an ini file (lists end in
@@ -45,13 +49,18 @@ DesktopEntry readDesktopEntry()
     DesktopEntry entry;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return entry;
-    bool inMainGroup = false;
+    const QString actionGroup = QStringLiteral("[Desktop Action ");
+    QMap<QString, QString>* group = nullptr;
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(u'['))
-            inMainGroup = line == QStringLiteral("[Desktop Entry]");
-        else if (inMainGroup && line.contains(u'='))
-            entry.keys.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+        if (line == QStringLiteral("[Desktop Entry]"))
+            group = &entry.keys;
+        else if (line.startsWith(actionGroup) && line.endsWith(u']'))
+            group = &entry.actions[line.mid(actionGroup.size()).chopped(1)];
+        else if (line.startsWith(u'['))
+            group = nullptr;
+        else if (group && line.contains(u'='))
+            group->insert(line.section(u'=', 0, 0), line.section(u'=', 1));
     }
     return entry;
 }
@@ -110,6 +119,28 @@ TEST(DesktopEntry, isNamedAndDescribedInChinese)
     const DesktopEntry entry = readDesktopEntry();
     EXPECT_TRUE(hasHan(entry.keys.value(QStringLiteral("Name"))));
     EXPECT_TRUE(hasHan(entry.keys.value(QStringLiteral("Comment"))));
+}
+
+// Slow enough that the passes of colour can be watched sweeping over each
+// picture for some seconds, and fast enough that 金光大道 ends before a
+// desktop calls a window that has not answered for 5 s not responding.
+TEST(DesktopEntry, offersInChineseToPaintAtAPaceThePicturesCanBeWatchedAt)
+{
+    const DesktopEntry entry = readDesktopEntry();
+    const QStringList names = entry.keys.value(QStringLiteral("Actions")).split(u';', Qt::SkipEmptyParts);
+    ASSERT_EQ(names.size(), 1) << entry.keys.value(QStringLiteral("Actions")).toStdString();
+    ASSERT_TRUE(entry.actions.contains(names.front())) << "no group for the action " << names.front().toStdString();
+    const QMap<QString, QString> action = entry.actions.value(names.front());
+    EXPECT_TRUE(hasHan(action.value(QStringLiteral("Name"))));
+
+    const QString exec = action.value(QStringLiteral("Exec"));
+    const QString paceOption = QStringLiteral("tuxing --pace=");
+    ASSERT_TRUE(exec.startsWith(paceOption)) << exec.toStdString();
+    bool isNumber = false;
+    const double pace = exec.mid(paceOption.size()).toDouble(&isNumber);
+    ASSERT_TRUE(isNumber && pace > 0) << exec.toStdString();
+    EXPECT_LE(points::kGoldenAvenue / pace, 4.5);
+    EXPECT_GE(points::kMountainsAndWater / pace, 1.0);
 }
 
 TEST(Metainfo, releaseIsOnePointZeroZero)

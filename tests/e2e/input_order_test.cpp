@@ -50,4 +50,32 @@ TEST_F(InputOrder, goldenAvenueThenClose)
     expectCleanExit("the close");
 }
 
+// With a pace a handler still runs to its end before any input is taken.
+class PacedInputOrder : public MaximizedTuxingTest {
+protected:
+    static constexpr int kPace = 2'000'000;
+    std::vector<std::string> command() const override
+    {
+        return { programPath().string(), "--pace=" + std::to_string(kPace) };
+    }
+};
+
+// Had the clear come between the mountains' points, the rest of them would
+// have been painted after it.
+TEST_F(PacedInputOrder, clearAndGoldenAvenueWaitForTheMountains)
+{
+    const auto start = std::chrono::steady_clock::now();
+    click(layout::Gsls);
+    click(layout::Cls);
+    click(layout::Jgdd);
+    ASSERT_TRUE(settle());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took.count(), double(points::kMountainsAndWater + points::kGoldenAvenue) / kPace);
+    const QImage shown = grabClient();
+    expectGoldenAvenue(shown);
+    EXPECT_EQ(colorAt(shown, pixelPoint(40, 2000, ratio())), colors::kDarkGreen) << "the mountains' frame stayed";
+    click(layout::Exit);
+    expectCleanExit("退出");
+}
+
 } // namespace

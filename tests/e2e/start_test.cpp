@@ -60,4 +60,42 @@ TEST_F(DisplayOption, startsWhereItPoints)
     expectCleanExit("the close");
 }
 
+// The program's own options are answered before it looks for a display;
+// what Qt does not take of the rest is refused once it has found one.
+struct CommandLineCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool withDisplay;
+    int status;
+    const char* says;
+};
+
+void PrintTo(const CommandLineCase& given, std::ostream* stream) { *stream << given.name; }
+
+class CommandLine : public testing::TestWithParam<CommandLineCase> { };
+
+TEST_P(CommandLine, answersAndEndsWithTheUsualStatus)
+{
+    const CommandLineCase& given = GetParam();
+    std::vector<std::string> command { "/usr/bin/env" };
+    if (!given.withDisplay)
+        command.insert(command.end(), { "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY" });
+    command.push_back(programPath().string());
+    command.insert(command.end(), given.arguments.begin(), given.arguments.end());
+    std::string output;
+    const ExitStatus status = runCommand(command, std::chrono::seconds(30), &output);
+    EXPECT_TRUE(status.exited) << status.describe();
+    EXPECT_EQ(status.code, given.status) << output;
+    EXPECT_NE(output.find(given.says), std::string::npos) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Start, CommandLine,
+    testing::Values(CommandLineCase { "help", { "--help" }, false, 0, "--pace <N>" },
+        CommandLineCase { "version", { "--version" }, false, 0, "tuxing 1.00\n" },
+        CommandLineCase { "zeroPace", { "--pace=0" }, false, 2, "tuxing: the pace \"0\"" },
+        CommandLineCase { "noPace", { "--pace" }, false, 2, "tuxing: Missing value after '--pace'" },
+        CommandLineCase { "badPaceBehindQtOptions", { "-style", "Fusion", "--pace=0" }, false, 2, "the pace \"0\"" },
+        CommandLineCase { "unknownOption", { "--fast" }, true, 2, "tuxing: Unknown option 'fast'" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

@@ -122,29 +122,53 @@ for (const ratio of [1, 2]) {
     });
 }
 
-test('painting shows while a picture runs, and 清除 pressed meanwhile waits for it', async () => {
-    // Each stop holds the picture for a while, so that it can be watched
-    // growing however fast this machine paints.
-    const page = await open(kMaximized, '?pace=20');
-    await page.click('#CmdGsls');
-    const partly = await page.waitForFunction(() => {
-        const canvas = document.querySelector('#form1 > canvas');
-        const alpha = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-        let painted = 0;
-        for (let i = 3; i < alpha.length; i += 4)
-            painted += alpha[i] !== 0;
-        return !document.documentElement.dataset.handled && painted;
-    }, { ...kWait, polling: 'raf' }).catch(() => assert.fail('no painting showed while 高山流水 ran'));
-    await handled(page, 1);
-    const painted = (await painting(page)).filter((byte, i) => i % 4 === 3 && byte !== 0).length;
-    assert.ok(await partly.jsonValue() < painted, 'the painting shown while the picture ran was already complete');
+test('a paced picture shows as it grows, ends no sooner than its pace, and 清除 pressed meanwhile waits for it',
+    async () => {
+        // However fast this machine paints, 高山流水 takes a second at this
+        // pace and 金光大道 two and a half.
+        const kPace = 1_000_000;
+        const page = await open(kMaximized, `?pace=${kPace}`);
+        const started = performance.now();
+        await page.click('#CmdGsls');
+        const partly = await page.waitForFunction(() => {
+            const canvas = document.querySelector('#form1 > canvas');
+            const alpha = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+            let painted = 0;
+            for (let i = 3; i < alpha.length; i += 4)
+                painted += alpha[i] !== 0;
+            return !document.documentElement.dataset.handled && painted;
+        }, { ...kWait, polling: 'raf' }).catch(() => assert.fail('no painting showed while 高山流水 ran'));
+        await handled(page, 1);
+        const took = (performance.now() - started) / 1000;
+        assert.ok(took >= expected.points.CmdGsls / kPace, `高山流水 took ${took} s at ${kPace} points a second`);
+        const painted = (await painting(page)).filter((byte, i) => i % 4 === 3 && byte !== 0).length;
+        assert.ok(await partly.jsonValue() < painted, 'the painting shown while the picture ran was already complete');
+        expectSamePixels(await painting(page), kMaximized.width, kMaximized.height, 1, ['CmdGsls']);
 
-    await page.click('#CmdJgdd');
-    await page.click('#CmdCls');
-    assert.equal(await page.evaluate(() => document.documentElement.dataset.handled), '1', '金光大道 ended too soon');
-    await handled(page, 3);
-    assert.ok((await painting(page)).every((byte) => byte === 0), '清除 ran before 金光大道 had ended');
-    await page.close();
+        await page.click('#CmdJgdd');
+        await page.click('#CmdCls');
+        assert.equal(await page.evaluate(() => document.documentElement.dataset.handled), '1', '金光大道 ended too soon');
+        await handled(page, 3);
+        assert.ok((await painting(page)).every((byte) => byte === 0), '清除 ran before 金光大道 had ended');
+        await page.close();
+    });
+
+test('a pace the core refuses is ignored with a console warning', async () => {
+    for (const pace of ['0', 'fast']) {
+        const page = await browser.newPage();
+        const warnings = [];
+        page.on('console', (message) => message.type() === 'warn' && warnings.push(message.text()));
+        page.on('pageerror', (error) => assert.fail(`the page failed: ${error.message}`));
+        await page.setViewport(kMaximized);
+        await page.goto(`${server.url}?pace=${pace}`);
+        await page.waitForSelector('#form1 button');
+        await page.click('#CmdGsls');
+        await handled(page, 1);
+        assert.equal(warnings.length, 1, `warnings for ?pace=${pace}: ${warnings.join(' | ')}`);
+        assert.match(warnings[0], new RegExp(`pace "${pace}"`));
+        expectSamePixels(await painting(page), kMaximized.width, kMaximized.height, 1, ['CmdGsls']);
+        await page.close();
+    }
 });
 
 async function dialogShown(page) {

@@ -1,5 +1,6 @@
 // What the page's test holds the page to, from this side of the browser:
-//   reference expectations          the form's expected layout, as JSON
+//   reference expectations          the form's expected layout and the
+//                                   pictures' points, as JSON
 //   reference layer W H RATIO B...  the native core's layer of W x H device
 //                                   pixels after the buttons B are pressed,
 //                                   as RGBA bytes on standard output
@@ -37,7 +38,8 @@ void printControl(const char* name, TwipBox box)
 void printExpectations()
 {
     using namespace layout;
-    std::printf("{\"runTimeErrorTitle\":\"%s\",\"form\":{\"caption\":\"%s\",\"background\":\"%s\",\"panel\":",
+    std::printf("{\"points\":{\"CmdGsls\":%d,\"CmdJgdd\":%d},", points::kMountainsAndWater, points::kGoldenAvenue);
+    std::printf("\"runTimeErrorTitle\":\"%s\",\"form\":{\"caption\":\"%s\",\"background\":\"%s\",\"panel\":",
         layout::kRunTimeErrorTitle, kCaption, css(kBackground).text);
     printControl("Shape1", kPanel);
     std::printf(",\"outline\":\"%dpx %s\"},\"labels\":[", kOutlinePixels, css(colors::kBlue).text);
