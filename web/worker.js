@@ -5,10 +5,12 @@
 // Every message is {type, data}.
 //   page to worker
 //     start   {failAt, pace}            test affordances from the page's address, or none
-//     follow  {width, height, ratio}    the client area in CSS pixels, and the device pixel ratio
+//     follow  {width, height, ratio, scale}  the client area in CSS pixels, the device pixel ratio,
+//                                       and the form's scale on a screen too small for it
 //     click   {button}                  a button's name, as in the layout
 //   worker to page
-//     layer   {width, height, ratio, change}   the layer after a follow; change: none, shrunk or replaced
+//     layer   {width, height, ratio, change}   the layer after a follow, ratio the density its painting
+//                                       is laid out at; change: none, shrunk or replaced
 //     present {left, top, width, height, pixels}  a rectangle of the layer, RGBA bytes
 //     error   {message}                 the run-time error that stopped a handler
 //     done    {button}                  a click's handler has ended
@@ -41,11 +43,11 @@ function dispatch({ type, data }) {
             core._tuxing_pace(data.pace);
         break;
     case 'follow': {
-        const change = core._tuxing_follow(data.width, data.height, data.ratio);
+        const change = core._tuxing_follow(data.width, data.height, data.ratio, data.scale);
         post('layer', {
             width: core._tuxing_layer_width(),
             height: core._tuxing_layer_height(),
-            ratio: data.ratio,
+            ratio: data.ratio * data.scale,
             change: kLayerChanges[change],
         });
         break;
