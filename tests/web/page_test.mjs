@@ -290,12 +290,16 @@ test('on a screen that holds the form, a window smaller than the form shows it a
 const kWriteOffline = new URL('../../web/write_offline.cjs', import.meta.url).pathname;
 const kServiceWorker = new URL('../../web/service_worker.js', import.meta.url).pathname;
 
-test('the page installs, paints after a reload with no network, and a new build replaces the kept one', async () => {
+test('the page installs, paints after a reload with no network, and a new build replaces the kept one', async (t) => {
     // A copy of the site at an address of its own, to take off the network
     // and then to update.
     const site = mkdtempSync(join(tmpdir(), 'tuxing-site-'));
     cpSync(option('site'), site, { recursive: true });
     let kept = await serve(site);
+    t.after(() => {
+        kept.close();
+        rmSync(site, { recursive: true });
+    });
     const page = await open(kMaximized, '', kept);
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, kWait);
     const session = await page.createCDPSession();
@@ -326,6 +330,4 @@ test('the page installs, paints after a reload with no network, and a new build 
     assert.equal(await page.title(), caption, 'a reload after the update shows the old build');
     assert.equal(await page.evaluate(async () => (await caches.keys()).length), 1, 'the old build is still kept');
     await page.close();
-    await kept.close();
-    rmSync(site, { recursive: true });
 });
