@@ -14,6 +14,7 @@ const canvas = document.createElement('canvas');
 const context = canvas.getContext('2d');
 const outlined = [];
 let handled = 0;
+let pressed = 0;
 let scale = 1;
 
 function post(type, data = {}) {
@@ -80,7 +81,10 @@ function makeControl(control) {
         const button = place(document.createElement('button'), control);
         button.type = 'button';
         button.textContent = control.text;
-        button.addEventListener('click', () => post('click', { button: control.name }));
+        button.addEventListener('click', () => {
+            ++pressed;
+            post('click', { button: control.name });
+        });
         return button;
     }
     }
@@ -220,4 +224,13 @@ addEventListener('resize', follow);
 watchDensity();
 // Kept for use without a network from the first visit on. Where the browser
 // refuses (an address that is not secure, say) the page still works online.
-navigator.serviceWorker?.register('service_worker.js').catch(() => {});
+// The kept build opens at once, and a new one takes over while it does: a
+// page that nobody has pressed yet then opens again as the new build.
+if (navigator.serviceWorker) {
+    const keptBuild = navigator.serviceWorker.controller;
+    navigator.serviceWorker.addEventListener('controllerchange', () => {
+        if (keptBuild && pressed === 0)
+            location.reload();
+    });
+    navigator.serviceWorker.register('service_worker.js').catch(() => {});
+}
