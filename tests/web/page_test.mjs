@@ -222,15 +222,29 @@ async function expectFitted(page, { width, height, deviceScaleFactor: ratio }) {
         assert.ok(rect.left >= 0 && rect.top >= 0 && rect.right <= width && rect.bottom <= height,
             `${names[i]} lies outside the ${width}×${height} screen`);
     }
-    const panel = expected.form.panel.rect;
-    const scale = shown.rects[0].width / panel.width;
-    assert.ok(Math.abs(shown.rects[0].height - panel.height * scale) < 0.01, 'the form is scaled unevenly');
-    const needed = { width: expected.needed.width * scale, height: expected.needed.height * scale };
-    assert.ok(needed.width <= width + 0.01 && needed.height <= height + 0.01, 'the whole form does not fit');
-    assert.ok(width - needed.width < 1.5 || height - needed.height < 1.5, 'the form is smaller than fits');
+    const scale = shown.rects[0].width / expected.form.panel.rect.width;
     assert.equal(shown.layer, `${width * ratio}x${height * ratio}`);
     assert.ok(Math.abs(shown.density - ratio * scale) < 1e-3, 'the painting is not laid out at the form\'s scale');
+    const needed = { width: expected.needed.width * scale, height: expected.needed.height * scale };
+    assert.ok(width - needed.width < 1.5 || height - needed.height < 1.5, 'the form is smaller than fits');
     return shown.density;
+}
+
+// The painting on a fitted screen: the native core's at the same density,
+// and none of what the core paints on a larger layer lies past the screen.
+function expectWholePainting(shown, { width, height, deviceScaleFactor: ratio }, density, buttons) {
+    const [layerWidth, layerHeight] = [width * ratio, height * ratio];
+    expectSamePixels(shown, layerWidth, layerHeight, density, buttons);
+    const margin = 16;
+    const larger = execFileSync(reference, ['layer', layerWidth + margin, layerHeight + margin, density, ...buttons],
+        { maxBuffer: 1 << 26 });
+    let beyond = 0;
+    for (let i = 0; i < larger.length; i += 4) {
+        const pixel = i / 4;
+        const [x, y] = [pixel % (layerWidth + margin), Math.floor(pixel / (layerWidth + margin))];
+        beyond += (x >= layerWidth || y >= layerHeight) && larger.readUInt32LE(i) !== 0;
+    }
+    assert.equal(beyond, 0, `${beyond} painted pixels lie past the screen`);
 }
 
 for (const screen of kTouchScreens) {
@@ -241,8 +255,7 @@ for (const screen of kTouchScreens) {
         await tap(page, '#CmdJgdd');
         await handled(page, 2);
         const both = await painting(page);
-        const ratio = screen.deviceScaleFactor;
-        expectSamePixels(both, screen.width * ratio, screen.height * ratio, density, ['CmdGsls', 'CmdJgdd']);
+        expectWholePainting(both, screen, density, ['CmdGsls', 'CmdJgdd']);
         // A pinch zooms what is there: the form is not fitted again.
         const session = await page.createCDPSession();
         await session.send('Input.synthesizePinchGesture',
@@ -258,16 +271,16 @@ test('a phone turned fits the form again and loses its painting, as at a new den
     const turned = { width: 844, height: 390, deviceScaleFactor: 3 };
     const page = await open(touching(upright));
     const uprightDensity = await expectFitted(page, upright);
-    await tap(page, '#CmdGsls');
+    await tap(page, '#CmdJgdd');
     await handled(page, 1);
     await page.setViewport({ ...touching(turned), isLandscape: true });
     await page.waitForFunction((density) => document.documentElement.dataset.density !== density, kWait,
         String(uprightDensity));
     const density = await expectFitted(page, turned);
     assert.ok((await painting(page)).every((byte) => byte === 0), 'the painting outlived the turn');
-    await tap(page, '#CmdJgdd');
+    await tap(page, '#CmdGsls');
     await handled(page, 2);
-    expectSamePixels(await painting(page), turned.width * 3, turned.height * 3, density, ['CmdJgdd']);
+    expectWholePainting(await painting(page), turned, density, ['CmdGsls']);
     await page.close();
 });
 
