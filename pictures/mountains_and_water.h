@@ -10,6 +10,11 @@
 // What the mountain loop comes to; only a hint for the buffer's size.
 inline constexpr std::size_t kMountainPointsReserved = 50000;
 
+// The light-yellow frame in the margin around the panel. Its far corner is
+// the farthest that anything of the form reaches.
+inline constexpr TwipPoint kFrameNearCorner { 40, 40 };
+inline constexpr TwipPoint kFrameFarCorner { 11950, 8220 };
+
 // The click handler of CmdGsls: a light-yellow frame around the panel, a wave
 // line of growing height (the mountains) and four horizontal runs (the
 // water). Mountains and water are painted once per palette colour, so the
@@ -18,8 +23,8 @@ template <DrawingSurface Target, typename Maths = StandardMaths>
 void CmdGsls_Click(Target& surface, const Maths& maths = {})
 {
     raiseOnFailure(surface.DrawWidth(2));
-    raiseOnFailure(
-        surface.Line({ 40, 40 }, { 11950, 8220 }, paletteColor(PaletteIndex::LightYellow), LineShape::BoxOutline));
+    raiseOnFailure(surface.Line(
+        kFrameNearCorner, kFrameFarCorner, paletteColor(PaletteIndex::LightYellow), LineShape::BoxOutline));
     raiseOnFailure(surface.DrawWidth(3));
 
     // Every pass paints the very same points: the first computes them as it

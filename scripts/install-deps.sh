@@ -7,10 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The web page's compiler, the browser its test drives and the tool that cuts
-# its font down to the characters it shows; and the load the benchmarks can
-# be run under.
-others=(emscripten chromium python3-fonttools stress-ng)
+# The web page's compiler, the browser its test drives, the tool that cuts
+# its font down to the characters it shows and the one that renders its
+# icons; and the load the benchmarks can be run under.
+others=(emscripten chromium python3-fonttools librsvg2-bin stress-ng)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 

@@ -11,3 +11,5 @@ TwipsToDevicePixels::TwipsToDevicePixels(double devicePixelRatio)
 }
 
 int logicalPixelsFromTwips(int twips) { return int(std::lround(TwipsToDevicePixels(1.0)(twips))); }
+
+int logicalPixelsThrough(float twips) { return int(std::floor(TwipsToDevicePixels(1.0)(twips))) + 1; }

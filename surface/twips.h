@@ -69,3 +69,7 @@ inline constexpr double kTwipsPerLogicalPixel = 15.0;
 
 // Layout figures are whole twips and land on whole logical pixels.
 int logicalPixelsFromTwips(int twips);
+
+// The logical pixels from the client area's edge up to and including the one
+// that holds a point `twips` from it.
+int logicalPixelsThrough(float twips);

@@ -3,7 +3,6 @@
 // rectangles of RGBA bytes, which a canvas takes as they are.
 
 #include "form1_handlers.h"
-#include "form1_layout.h"
 #include "pace.h"
 #include "surface.h"
 
@@ -12,7 +11,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -107,131 +105,19 @@ Program& program()
     return instance;
 }
 
-// JSON strings of the program's own texts need no escapes beyond these.
-void appendJsonString(std::string& out, std::string_view text)
-{
-    out += '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        out += c;
-    }
-    out += '"';
-}
-
-void appendJsonString(std::string& out, std::u16string_view text)
-{
-    std::string utf8;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t code = text[i];
-        if (code >= 0xd800 && code < 0xdc00 && i + 1 < text.size())
-            code = 0x10000 + ((code - 0xd800) << 10) + (text[++i] - 0xdc00);
-        if (code < 0x80) {
-            utf8 += char(code);
-        } else if (code < 0x800) {
-            utf8 += char(0xc0 | code >> 6);
-            utf8 += char(0x80 | (code & 0x3f));
-        } else if (code < 0x10000) {
-            utf8 += char(0xe0 | code >> 12);
-            utf8 += char(0x80 | ((code >> 6) & 0x3f));
-            utf8 += char(0x80 | (code & 0x3f));
-        } else {
-            utf8 += char(0xf0 | code >> 18);
-            utf8 += char(0x80 | ((code >> 12) & 0x3f));
-            utf8 += char(0x80 | ((code >> 6) & 0x3f));
-            utf8 += char(0x80 | (code & 0x3f));
-        }
-    }
-    appendJsonString(out, std::string_view(utf8));
-}
-
-std::string cssColor(Color color)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", color.red(), color.green(), color.blue());
-    return text;
-}
-
-const char* kindName(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::Shape:
-        return "shape";
-    case ControlKind::Label:
-        return "label";
-    case ControlKind::CommandButton:
-        return "button";
-    }
-    return "";
-}
-
-// The form in CSS pixels, which are the classic 96-dots-per-inch pixels the
-// twips are laid out in.
-std::string formJson()
-{
-    const WindowLayout& window = form1Window();
-    std::string json = "{\"caption\":";
-    appendJsonString(json, window.caption);
-    json += ",\"version\":";
-    appendJsonString(json, window.version);
-    json += ",\"background\":\"" + cssColor(window.background) + "\"";
-    json += ",\"clientWidth\":" + std::to_string(logicalPixelsFromTwips(window.clientWidth));
-    json += ",\"clientHeight\":" + std::to_string(logicalPixelsFromTwips(window.clientHeight));
-    json += ",\"labelFontFaces\":[";
-    for (std::size_t i = 0; i < window.labelFontFaces.size(); ++i) {
-        json += i ? "," : "";
-        appendJsonString(json, window.labelFontFaces[i]);
-    }
-    json += "],\"labelFontWeight\":" + std::to_string(window.labelFontWeight);
-    json += ",\"runTimeErrorTitle\":";
-    appendJsonString(json, kRunTimeErrorTitle);
-    json += ",\"acknowledge\":";
-    appendJsonString(json, kAcknowledge);
-    json += ",\"internalFailure\":";
-    appendJsonString(json, kInternalFailure);
-    json += ",\"controls\":[";
-    bool first = true;
-    for (const ControlLayout& control : form1Controls()) {
-        json += first ? "{" : ",{";
-        first = false;
-        json += "\"name\":";
-        appendJsonString(json, control.name);
-        json += ",\"kind\":\"" + std::string(kindName(control.kind)) + "\",\"text\":";
-        appendJsonString(json, control.text);
-        json += ",\"left\":" + std::to_string(logicalPixelsFromTwips(control.rect.left));
-        json += ",\"top\":" + std::to_string(logicalPixelsFromTwips(control.rect.top));
-        json += ",\"width\":" + std::to_string(logicalPixelsFromTwips(control.rect.width));
-        json += ",\"height\":" + std::to_string(logicalPixelsFromTwips(control.rect.height));
-        json += ",\"tabIndex\":" + std::to_string(control.tabIndex);
-        if (control.kind != ControlKind::CommandButton) {
-            json += ",\"foreground\":\"" + cssColor(control.look.foreground) + "\"";
-            json += ",\"fill\":\"" + cssColor(control.look.background) + "\"";
-            // A point is 20 twips.
-            json += ",\"fontPixels\":" + std::to_string(logicalPixelsFromTwips(int(control.look.fontPoints * 20)));
-            json += ",\"outlineDevicePixels\":" + std::to_string(control.look.outlinePixels);
-        }
-        json += "}";
-    }
-    json += "]}";
-    return json;
-}
-
 } // namespace
 
 // What the worker calls, by these names. Strings cross as UTF-8.
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE const char* tuxing_form()
-{
-    static const std::string json = formJson();
-    return json.c_str();
-}
-
-// Returns the LayerChange, as its number.
-EMSCRIPTEN_KEEPALIVE int tuxing_follow(double logicalWidth, double logicalHeight, double devicePixelRatio)
+// The layer covers the client area in device pixels; a form scaled down to
+// fit a small screen is the form at a lower density, and its painting is laid
+// out at that density. Returns the LayerChange, as its number.
+EMSCRIPTEN_KEEPALIVE int tuxing_follow(double logicalWidth, double logicalHeight, double devicePixelRatio, double scale)
 {
     Surface& surface = program().surface;
-    return int(surface.follow(Surface::layerSizeFor(logicalWidth, logicalHeight, devicePixelRatio), devicePixelRatio));
+    return int(
+        surface.follow(Surface::layerSizeFor(logicalWidth, logicalHeight, devicePixelRatio), devicePixelRatio * scale));
 }
 
 EMSCRIPTEN_KEEPALIVE int tuxing_ends_program(const char* button) { return endsProgram(button); }

@@ -14,6 +14,8 @@ const canvas = document.createElement('canvas');
 const context = canvas.getContext('2d');
 const outlined = [];
 let handled = 0;
+let pressed = 0;
+let scale = 1;
 
 function post(type, data = {}) {
     worker.postMessage({ type, data });
@@ -33,7 +35,25 @@ function place(element, control) {
 // An outline is given in device pixels, as on the desktop.
 function drawOutlines() {
     for (const [element, control] of outlined)
-        element.style.border = `${control.outlineDevicePixels / devicePixelRatio}px solid ${control.foreground}`;
+        element.style.border = `${control.outlineDevicePixels / (devicePixelRatio * scale)}px solid ${control.foreground}`;
+}
+
+// A screen too small for the form shows all of it, scaled down to fit the
+// viewport: the desktop's form at a lower density, whose painting is laid out
+// at that density. A screen that holds the form shows it at its own size
+// however small the window, as the desktop does, where one enlarges the
+// window to see it all. The layout viewport decides, not the visual one, so
+// that pinch-zoom only zooms. Returns the client area, as the core follows it.
+function fit() {
+    const { clientWidth: width, clientHeight: height } = document.documentElement;
+    const fitting = (w, h) => Math.min(w / form.extentWidth, h / form.extentHeight);
+    scale = fitting(screen.width, screen.height) >= 1 ? 1 : Math.min(1, fitting(width, height));
+    const scaled = { right: 'auto', bottom: 'auto', width: `${width / scale}px`, height: `${height / scale}px`,
+        transform: `scale(${scale})` };
+    const unscaled = { right: '', bottom: '', width: '', height: '', transform: '' };
+    Object.assign(root.style, scale < 1 ? scaled : unscaled);
+    drawOutlines();
+    return { width, height, ratio: devicePixelRatio, scale };
 }
 
 function makeControl(control) {
@@ -61,7 +81,10 @@ function makeControl(control) {
         const button = place(document.createElement('button'), control);
         button.type = 'button';
         button.textContent = control.text;
-        button.addEventListener('click', () => post('click', { button: control.name }));
+        button.addEventListener('click', () => {
+            ++pressed;
+            post('click', { button: control.name });
+        });
         return button;
     }
     }
@@ -103,7 +126,7 @@ function follow() {
     followScheduled = true;
     requestAnimationFrame(() => {
         followScheduled = false;
-        post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
+        post('follow', fit());
     });
 }
 
@@ -157,6 +180,7 @@ function onWorkerMessage({ data: { type, data } }) {
         }
         // Marks on the page of what it has done, for whoever watches it.
         document.documentElement.dataset.layer = `${data.width}x${data.height}`;
+        document.documentElement.dataset.density = String(data.ratio);
         break;
     case 'present':
         context.putImageData(
@@ -191,7 +215,7 @@ function startWorker(addressOptions = {}) {
         startWorker({ pace: addressOptions.pace });
     };
     post('start', addressOptions);
-    post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
+    post('follow', fit());
 }
 
 buildForm();
@@ -202,3 +226,15 @@ const options = new URLSearchParams(location.search);
 startWorker({ failAt: Number(options.get('fail-at')), pace: options.get('pace') });
 addEventListener('resize', follow);
 watchDensity();
+// Kept for use without a network from the first visit on. Where the browser
+// refuses (an address that is not secure, say) the page still works online.
+// The kept build opens at once, and a new one takes over while it does: a
+// page that nobody has pressed yet then opens again as the new build.
+if (navigator.serviceWorker) {
+    const keptBuild = navigator.serviceWorker.controller;
+    navigator.serviceWorker.addEventListener('controllerchange', () => {
+        if (keptBuild && pressed === 0)
+            location.reload();
+    });
+    navigator.serviceWorker.register('service_worker.js').catch(() => {});
+}

@@ -6,10 +6,12 @@
 //   page to worker
 //     start   {failAt, pace}            from the page's address: the test's failAt, or none;
 //                                       the pace option's text as given, or null
-//     follow  {width, height, ratio}    the client area in CSS pixels, and the device pixel ratio
+//     follow  {width, height, ratio, scale}  the client area in CSS pixels, the device pixel ratio,
+//                                       and the form's scale on a screen too small for it
 //     click   {button}                  a button's name, as in the layout
 //   worker to page
-//     layer   {width, height, ratio, change}   the layer after a follow; change: none, shrunk or replaced
+//     layer   {width, height, ratio, change}   the layer after a follow, ratio the density its painting
+//                                       is laid out at; change: none, shrunk or replaced
 //     present {left, top, width, height, pixels}  a rectangle of the layer, RGBA bytes
 //     warning {message}                 why the pace option was refused; the page goes on without it
 //     error   {message}                 the run-time error that stopped a handler
@@ -48,11 +50,11 @@ function dispatch({ type, data }) {
         }
         break;
     case 'follow': {
-        const change = core._tuxing_follow(data.width, data.height, data.ratio);
+        const change = core._tuxing_follow(data.width, data.height, data.ratio, data.scale);
         post('layer', {
             width: core._tuxing_layer_width(),
             height: core._tuxing_layer_height(),
-            ratio: data.ratio,
+            ratio: data.ratio * data.scale,
             change: kLayerChanges[change],
         });
         break;

@@ -39,8 +39,10 @@ void printExpectations()
 {
     using namespace layout;
     std::printf("{\"points\":{\"CmdGsls\":%d,\"CmdJgdd\":%d},", points::kMountainsAndWater, points::kGoldenAvenue);
-    std::printf("\"runTimeErrorTitle\":\"%s\",\"form\":{\"caption\":\"%s\",\"background\":\"%s\",\"panel\":",
-        layout::kRunTimeErrorTitle, kCaption, css(kBackground).text);
+    // The client area the whole form needs, in CSS pixels.
+    std::printf("\"runTimeErrorTitle\":\"%s\",\"needed\":{\"width\":%.4f,\"height\":%.4f},",
+        layout::kRunTimeErrorTitle, kNeededWidth / 15.0, kNeededHeight / 15.0);
+    std::printf("\"form\":{\"caption\":\"%s\",\"background\":\"%s\",\"panel\":", kCaption, css(kBackground).text);
     printControl("Shape1", kPanel);
     std::printf(",\"outline\":\"%dpx %s\"},\"labels\":[", kOutlinePixels, css(colors::kBlue).text);
     for (const Label& label : kLabels) {
