@@ -310,6 +310,8 @@ test('a phone turned fits the form again and loses its painting, as at a new den
 
 test('on a screen that holds the form, a window smaller than the form shows it at its own size', async () => {
     const page = await open({ width: 500, height: 400 });
+    // The density shows once the core has laid out its layer.
+    await page.waitForFunction(() => document.documentElement.dataset.density, kWait);
     const shown = await page.evaluate((panel) => ({
         screen: [screen.width, screen.height],
         panel: document.getElementById(panel).getBoundingClientRect().width,
