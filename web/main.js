@@ -72,9 +72,10 @@ function buildForm() {
     document.title = form.caption;
     document.body.style.background = form.background;
     // The page brings the first of the label faces with it: a subset of the
-    // font holding just the labels' characters. Being a regular face, the
-    // browser makes it bold, as the desktop does.
-    const face = new FontFace(form.labelFontFaces[0], 'url(fonts/label-face.woff)', { weight: '400', display: 'block' });
+    // font holding just the labels' characters, made bold as the desktop
+    // makes it (label_font.py).
+    const face = new FontFace(form.labelFontFaces[0], 'url(fonts/label-face.woff)',
+        { weight: String(form.labelFontWeight), display: 'block' });
     document.fonts.add(face);
     face.load().catch(() => {});
 
@@ -94,6 +95,7 @@ function buildForm() {
     document.body.append(root);
     // The first in tab order has the focus from the start, visible or not.
     buttons[0]?.[1].focus({ preventScroll: true });
+    addEventListener('keydown', () => root.classList.add('keyboard'), { once: true, capture: true });
 }
 
 let followScheduled = false;
@@ -103,6 +105,9 @@ function follow() {
     followScheduled = true;
     requestAnimationFrame(() => {
         followScheduled = false;
+        // A zoom changes the ratio with the size, and not every engine tells
+        // the density's watcher as well.
+        drawOutlines();
         post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
     });
 }
@@ -111,7 +116,6 @@ function watchDensity() {
     matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener(
         'change',
         () => {
-            drawOutlines();
             follow();
             watchDensity();
         },
@@ -157,6 +161,7 @@ function onWorkerMessage({ data: { type, data } }) {
         }
         // Marks on the page of what it has done, for whoever watches it.
         document.documentElement.dataset.layer = `${data.width}x${data.height}`;
+        document.documentElement.dataset.ratio = String(data.ratio);
         break;
     case 'present':
         context.putImageData(
