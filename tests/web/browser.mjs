@@ -11,6 +11,7 @@
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFile, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
+import { createServer as createNetServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
 import { inflateSync } from 'node:zlib';
@@ -155,12 +156,17 @@ async function launchPuppeteer(engine, ratio) {
 }
 
 // WebKitGTK through its WebDriver (the classic HTTP protocol), which starts
-// MiniBrowser on a private display at the density GDK_SCALE gives.
+// MiniBrowser on the tests' private desktop at the density GDK_SCALE gives.
+// The desktop's window manager gives each new window the keyboard focus, on
+// which the engine shows the focus at all.
 const kKeys = { Tab: '\uE004', Space: ' ', Enter: '\uE007' };
 
 async function launchWebKit(ratio) {
-    const port = 20000 + Math.floor(Math.random() * 20000);
-    const driver = spawn('xvfb-run', ['-a', '-s', '-screen 0 2800x2400x24', '/usr/bin/WebKitWebDriver', `--port=${port}`], {
+    const port = await new Promise((resolve) => {
+        const probe = createNetServer().listen(0, '127.0.0.1', () => { const { port } = probe.address(); probe.close(() => resolve(port)); });
+    });
+    const desktop = new URL('../../scripts/private-desktop.sh', import.meta.url).pathname;
+    const driver = spawn(desktop, ['--screen', '2800x2400', '/usr/bin/WebKitWebDriver', `--port=${port}`], {
         env: { ...process.env, GDK_SCALE: String(ratio) }, detached: true, stdio: 'ignore' });
     const ended = new Promise((resolve) => driver.on('exit', resolve));
     const base = `http://127.0.0.1:${port}`;
