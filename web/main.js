@@ -105,9 +105,6 @@ function follow() {
     followScheduled = true;
     requestAnimationFrame(() => {
         followScheduled = false;
-        // A zoom changes the ratio with the size, and not every engine tells
-        // the density's watcher as well.
-        drawOutlines();
         post('follow', { width: root.clientWidth, height: root.clientHeight, ratio: devicePixelRatio });
     });
 }
@@ -116,6 +113,7 @@ function watchDensity() {
     matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener(
         'change',
         () => {
+            drawOutlines();
             follow();
             watchDensity();
         },

@@ -16,9 +16,11 @@ const expected = JSON.parse(execFileSync(reference, ['expectations'], { encoding
 const kMaximized = { width: 1280, height: 1024 };
 const kSmaller = { width: 1000, height: 700 };
 // The ink of bold "Morvane", as a share of its label's rectangle fully
-// covered, at either ratio: about 12% in the bold face, 9% where an engine
-// makes a thin bold of the regular face, less in the regular face itself.
-const kBoldInk = { label: 'Morvane', min: 0.105, max: 0.14 };
+// covered, at either ratio: 11.8% on the desktop (docs/scene.png), and
+// within 15% of that where the page looks as the desktop does. An engine's
+// own bold of the regular face is lighter or heavier than that: 9.2% in
+// Firefox, 14.1% in WebKitGTK.
+const kBoldInk = { label: 'Morvane', min: 0.1, max: 0.136 };
 
 const handled = (page, count) => page.waitFor((n) => document.documentElement.dataset.handled === String(n), count);
 const layerIs = (page, width, height) =>
@@ -141,16 +143,22 @@ const kChecks = {
         // No ring around the button yet: the panel shows right around it.
         const rim = (shot, button) => around(shot, ratio, button.rect, 4);
         assert.ok(rim(before, first).every((p) => sameColor(p, [0, 0, 0])), 'the first focus rings over the panel');
+        // 高山流水 as the page shows the focus before any key...
+        const focus = (id) => page.evaluate((name) => document.getElementById(name).focus(), id);
+        await focus(second.name);
+        const pageFocus = await page.screenshot();
+        await focus(first.name);
         await page.press('Tab');
         assert.equal(await focused(page), second.name);
         const after = await page.screenshot();
-        // Wherever the engine draws its focus indicator, in or around the
-        // button, a button looks different with the focus and without.
-        const changed = (button, area) => area(before, button).some((p, i) => !sameColor(p, area(after, button)[i]));
+        // ...differs from the engine's own indicator after a Tab, wherever
+        // the engine draws that, in or around the button.
         const inside = (shot, button) => pixelsIn(shot, ratio, button.rect);
         const whole = (shot, button) => [...inside(shot, button), ...rim(shot, button)];
-        assert.ok(changed(second, whole), 'a Tab shows no focus indicator');
-        assert.ok(changed(first, inside), 'the first focus did not show inside 金光大道');
+        const differ = (area, button, a, b) => area(a, button).some((p, i) => !sameColor(p, area(b, button)[i]));
+        assert.ok(differ(whole, second, after, before), 'a Tab shows no focus indicator');
+        assert.ok(differ(whole, second, after, pageFocus), 'a Tab shows the focus as before any key');
+        assert.ok(differ(inside, first, before, after), 'the first focus did not show inside 金光大道');
         for (const button of expected.form.buttons.slice(2)) {
             await page.press('Tab');
             assert.equal(await focused(page), button.name);
