@@ -7,10 +7,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The web page's compiler, the browser its test drives and the tool that cuts
+# The web page's compiler, the three browser engines its test drives (WebKit
+# through its WebDriver, which starts its MiniBrowser) and the tool that cuts
 # its font down to the characters it shows; and the load the benchmarks can
 # be run under.
-others=(emscripten chromium python3-fonttools stress-ng)
+others=(emscripten chromium firefox-esr webkit2gtk-driver python3-fonttools stress-ng)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
