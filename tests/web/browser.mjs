@@ -169,6 +169,13 @@ async function launchWebKit(ratio) {
     const driver = spawn(desktop, ['--screen', '2800x2400', '/usr/bin/WebKitWebDriver', `--port=${port}`], {
         env: { ...process.env, GDK_SCALE: String(ratio) }, detached: true, stdio: 'ignore' });
     const ended = new Promise((resolve) => driver.on('exit', resolve));
+    // The driver, its browsers and their display go with this process, however it ends.
+    const stop = () => {
+        try {
+            process.kill(-driver.pid);
+        } catch {}
+    };
+    process.on('exit', stop);
     const base = `http://127.0.0.1:${port}`;
     const request = async (method, path, body) => {
         const response = await fetch(base + path, { method, headers: { 'Content-Type': 'application/json' },
@@ -180,8 +187,10 @@ async function launchWebKit(ratio) {
     };
     const deadline = Date.now() + kWait;
     while (!(await request('GET', '/status').catch(() => null))?.ready) {
-        if (Date.now() > deadline)
+        if (Date.now() > deadline) {
+            stop();
             throw new Error('WebKitWebDriver did not start');
+        }
         await new Promise((resolve) => setTimeout(resolve, 50));
     }
     const sessions = [];
@@ -226,7 +235,7 @@ async function launchWebKit(ratio) {
         async close() {
             for (const sessionId of sessions.splice(0))
                 await request('DELETE', `/session/${sessionId}`).catch(() => null);
-            process.kill(-driver.pid);
+            stop();
             await ended;
         },
     };
