@@ -5,6 +5,7 @@
 //   page.evaluate(fn, ...args)  page.waitFor(fn, ...args)  page.click(selector)
 //   page.press('Tab' | 'Space' | 'Enter')  page.screenshot()  page.reload()
 //   page.resize({width, height})  page.zoom(factor) (null where the driver cannot)  page.close()
+//   page.puppeteer: the puppeteer page beneath, for what only one engine's driver does; null in WebKitGTK
 // Each engine is given its device pixel ratio as a screen of that density
 // gives it, not by emulation: Chromium and Firefox snap borders differently
 // under an emulated ratio than on a real screen.
@@ -132,6 +133,7 @@ async function launchPuppeteer(engine, ratio) {
             await page.goto(url);
             const evaluate = (fn, ...args) => page.evaluate(new Function(call(fn, args)));
             return {
+                puppeteer: page,
                 errors,
                 evaluate,
                 waitFor: (fn, ...args) => poll(evaluate, fn, args),
@@ -213,6 +215,7 @@ async function launchWebKit(ratio) {
             const key = (value) => session('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard',
                 actions: [{ type: 'keyDown', value }, { type: 'keyUp', value }] }] });
             return {
+                puppeteer: null,
                 errors: [],
                 evaluate,
                 waitFor: (fn, ...args) => poll(evaluate, fn, args),

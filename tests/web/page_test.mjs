@@ -4,7 +4,8 @@
 // picture runs, input that waits for it, a click before the core has
 // loaded, a change of ratio, the end, and the run-time error. One table of
 // engines and ratios runs one list of checks; a check is a function given
-// that engine's page interface (browser.mjs).
+// {engine, ratio, server, open} and returning its page, open(viewport,
+// query) giving that engine's page interface (browser.mjs).
 //   node page_test.mjs --site=DIR --reference=TOOL [--engines=chromium,firefox,webkit]
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -309,7 +310,7 @@ const engines = option('engines', kEngines.join(',')).split(',');
 for (const engine of engines) {
     for (const ratio of [1, 2]) {
         describe(`${engine} at ratio ${ratio}`, () => {
-            const context = { ratio, pages: [] };
+            const context = { engine, ratio, pages: [] };
             before(async () => {
                 context.server = await serve(option('site'));
                 context.browser = await launch(engine, ratio);
