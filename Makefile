@@ -6,7 +6,7 @@
 #   make package     builds the Debian package into build/package/
 #   make storm       the input storm with a fresh seed (SEED=N replays one)
 #   make web         builds the web page into build-web/site and serves it on 127.0.0.1
-#   make bench-web   the page's speed, weight and start in Chromium beside the desktop's
+#   make bench-web   the page's speed, weight and start in each browser engine beside the desktop's
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
@@ -93,7 +93,7 @@ fuzz: deps
 bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench
 
-# The page's figures in Chromium beside the desktop's pictures.
+# The page's figures in Chromium, Firefox and WebKitGTK beside the desktop's pictures.
 bench-web: build web-build $(WEB_TEST_MODULES)
 	@node bench/web_bench.mjs --site=$(WEB_DIR)/site --desktop=$(BUILD_DIR)/bench/tuxing_bench
 

@@ -7,10 +7,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The web page's compiler, the browser its test drives, the tool that cuts
-# its font down to the characters it shows and the one that renders its
-# icons; and the load the benchmarks can be run under.
-others=(emscripten chromium python3-fonttools librsvg2-bin stress-ng)
+# The web page's compiler, the three browser engines its test drives (WebKit
+# through its WebDriver, which starts its MiniBrowser), the tool that cuts its
+# font down to the characters it shows and the one that renders its icons;
+# and the load the benchmarks can be run under.
+others=(emscripten chromium firefox-esr webkit2gtk-driver python3-fonttools librsvg2-bin stress-ng)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 

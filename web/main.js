@@ -95,9 +95,10 @@ function buildForm() {
     document.title = form.caption;
     document.body.style.background = form.background;
     // The page brings the first of the label faces with it: a subset of the
-    // font holding just the labels' characters. Being a regular face, the
-    // browser makes it bold, as the desktop does.
-    const face = new FontFace(form.labelFontFaces[0], 'url(fonts/label-face.woff)', { weight: '400', display: 'block' });
+    // font holding just the labels' characters, made bold as the desktop
+    // makes it (label_font.py).
+    const face = new FontFace(form.labelFontFaces[0], 'url(fonts/label-face.woff)',
+        { weight: String(form.labelFontWeight), display: 'block' });
     document.fonts.add(face);
     face.load().catch(() => {});
 
@@ -117,6 +118,7 @@ function buildForm() {
     document.body.append(root);
     // The first in tab order has the focus from the start, visible or not.
     buttons[0]?.[1].focus({ preventScroll: true });
+    addEventListener('keydown', () => root.classList.add('keyboard'), { once: true, capture: true });
 }
 
 let followScheduled = false;

@@ -1,54 +1,286 @@
-// The page served from 127.0.0.1 as make web serves it, and Debian's
-// Chromium, headless, to open it in.
+// The page served from 127.0.0.1 and the three browser engines to open it
+// in, behind one small interface, so that one test runs in all of them:
+//   const browser = await launch(engine, ratio)
+//   const page = await browser.open(url, {width, height})
+//   page.evaluate(fn, ...args)  page.waitFor(fn, ...args)  page.click(selector)
+//   page.press('Tab' | 'Space' | 'Enter')  page.screenshot()  page.reload()
+//   page.resize({width, height})  page.zoom(factor) (null where the driver cannot)  page.close()
+//   page.tap(selector) (null where the driver cannot)  page.violations()
+//   page.puppeteer: the puppeteer page beneath, for what only one engine's driver does; null in WebKitGTK
+// Through puppeteer a viewport may also ask for an emulated screen:
+// deviceScaleFactor, isMobile, hasTouch, isLandscape.
+// Each engine is given its device pixel ratio as a screen of that density
+// gives it, not by emulation: Chromium and Firefox snap borders differently
+// under an emulated ratio than on a real screen.
 import { spawn } from 'node:child_process';
-import { createInterface } from 'node:readline';
+import { mkdtempSync, readFile, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { createServer as createNetServer } from 'node:net';
+import { tmpdir } from 'node:os';
+import { extname, join, normalize } from 'node:path';
+import { inflateSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-// On a port of its own, unless given one: a page kept by its service worker
-// is found again at the same address.
-export async function serve(site, port = 0) {
-    const command = ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', site, String(port)];
-    const server = spawn('/usr/bin/python3', command, {
-        stdio: ['ignore', 'pipe', 'ignore'],
-    });
-    for await (const line of createInterface({ input: server.stdout })) {
-        const listening = Number(/port (\d+)/.exec(line)?.[1]);
-        if (listening) {
-            const close = () => new Promise((resolve) => server.once('exit', resolve).kill());
-            return { url: `http://127.0.0.1:${listening}/`, port: listening, close };
+export const kEngines = ['chromium', 'firefox', 'webkit'];
+const kWait = 60_000;
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json',
+    '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.woff': 'font/woff', '.webmanifest': 'application/manifest+json',
+    '.png': 'image/png' };
+
+// A static server that can hold back the next request for a file until the
+// test lets it go, so that a test can act while the page still loads it. On
+// a port of its own, unless given one: a page its service worker keeps is
+// found again at the same address.
+export function serve(site, port = 0) {
+    const held = new Map();
+    const server = createServer((request, response) => {
+        const path = normalize(decodeURIComponent(new URL(request.url, 'http://host').pathname)).replace(/^\/+/, '');
+        const answer = () => readFile(join(site, path.endsWith('/') || !path ? `${path}index.html` : path), (error, body) => {
+            if (error) {
+                response.writeHead(404).end();
+                return;
+            }
+            response.writeHead(200, { 'Content-Type': kTypes[extname(path) || '.html'] ?? 'application/octet-stream',
+                'Cache-Control': 'no-store' }).end(body);
+        });
+        const hold = held.get(path);
+        if (hold) {
+            held.delete(path);
+            hold.requested();
+            hold.released.then(answer);
+        } else {
+            answer();
         }
-    }
-    throw new Error(`the server for ${site} ended before it listened`);
+    });
+    return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve({
+        url: `http://127.0.0.1:${server.address().port}/`,
+        port: server.address().port,
+        // Resolves once the file is asked for, with the function that sends it.
+        hold(path) {
+            let release;
+            const released = new Promise((resolve) => (release = resolve));
+            return new Promise((requested) => held.set(path, { released, requested: () => requested(release) }));
+        },
+        close: () => new Promise((resolve) => {
+            server.close(resolve);
+            server.closeAllConnections();
+        }),
+    })));
 }
 
-export function openBrowser(chromium) {
-    return puppeteer.launch({
-        executablePath: chromium,
-        headless: true,
-        // Without the background-networking switches Chromium keeps trying
-        // hosts that this closed network refuses.
-        args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-            '--disable-component-update', '--disable-sync', '--disable-quic'],
-    });
+// A PNG as the engines' screenshots come: 8 bits per channel, RGB or RGBA,
+// not interlaced. Returns RGBA bytes.
+export function decodePng(png) {
+    let width, height, channels;
+    const data = [];
+    for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at)) {
+        const type = png.toString('latin1', at + 4, at + 8);
+        const body = png.subarray(at + 8, at + 8 + png.readUInt32BE(at));
+        if (type === 'IHDR') {
+            [width, height, channels] = [body.readUInt32BE(0), body.readUInt32BE(4), { 2: 3, 6: 4 }[body[9]]];
+            if (body[8] !== 8 || !channels || body[12] !== 0)
+                throw new Error('a screenshot in a kind of PNG the engines do not send');
+        } else if (type === 'IDAT') {
+            data.push(body);
+        }
+    }
+    const raw = inflateSync(Buffer.concat(data));
+    const stride = width * channels;
+    const rows = Buffer.alloc(stride * height);
+    for (let y = 0; y < height; ++y) {
+        const filter = raw[y * (stride + 1)];
+        for (let i = 0; i < stride; ++i) {
+            const a = i >= channels ? rows[y * stride + i - channels] : 0;
+            const b = y ? rows[(y - 1) * stride + i] : 0;
+            const c = i >= channels && y ? rows[(y - 1) * stride + i - channels] : 0;
+            const p = a + b - c;
+            const [pa, pb, pc] = [Math.abs(p - a), Math.abs(p - b), Math.abs(p - c)];
+            const predicted = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
+            rows[y * stride + i] = raw[y * (stride + 1) + 1 + i] + predicted;
+        }
+    }
+    const rgba = Buffer.alloc(width * height * 4, 255);
+    for (let i = 0; i < width * height; ++i)
+        rows.copy(rgba, i * 4, i * channels, (i + 1) * channels);
+    return { width, height, rgba };
 }
+
+const call = (fn, args) => `return (${fn}).apply(null, ${JSON.stringify(args)})`;
+
+// Every breach of the page's content security policy, as "directive: what",
+// from as early in each document as the driver can listen.
+function watchPolicy() {
+    globalThis.policyViolations = [];
+    document.addEventListener('securitypolicyviolation', (event) =>
+        globalThis.policyViolations.push(`${event.effectiveDirective}: ${event.blockedURI || event.sample}`));
+}
+const policyViolations = () => globalThis.policyViolations ?? ['none watched'];
+
+async function poll(evaluate, fn, args) {
+    const deadline = Date.now() + kWait;
+    for (;;) {
+        const value = await evaluate(fn, ...args);
+        if (value)
+            return value;
+        if (Date.now() > deadline)
+            throw new Error(`waited ${kWait / 1000} s in vain for ${fn}`);
+        await new Promise((resolve) => setTimeout(resolve, 20));
+    }
+}
+
+// Chromium and Firefox through puppeteer: the DevTools protocol and
+// WebDriver BiDi.
+async function launchPuppeteer(engine, ratio) {
+    const profile = mkdtempSync(join(tmpdir(), `tuxing-${engine}-`));
+    const browser = await puppeteer.launch(engine === 'chromium'
+        ? { executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
+            // Without the background-networking switches Chromium keeps trying
+            // hosts that this closed network refuses.
+            args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+                '--disable-component-update', '--disable-sync', '--disable-quic', `--force-device-scale-factor=${ratio}`] }
+        // A plain fresh profile, whose canvas reads back exactly.
+        : { browser: 'firefox', protocol: 'webDriverBiDi', executablePath: '/usr/bin/firefox-esr', headless: true,
+            userDataDir: profile, extraPrefsFirefox: { 'layout.css.devPixelsPerPx': String(ratio) } });
+    return {
+        async open(url, { width, height, ...emulated }) {
+            const page = await browser.newPage();
+            const errors = [];
+            page.on('pageerror', (error) => errors.push(error.message));
+            // A ratio of 0 leaves the screen's own.
+            const viewport = (size) => page.setViewport({ deviceScaleFactor: 0, ...size });
+            await viewport({ width, height, ...emulated });
+            await page.evaluateOnNewDocument(watchPolicy);
+            await page.goto(url);
+            const evaluate = (fn, ...args) => page.evaluate(new Function(call(fn, args)));
+            return {
+                puppeteer: page,
+                errors,
+                evaluate,
+                waitFor: (fn, ...args) => poll(evaluate, fn, args),
+                click: (selector) => page.click(selector),
+                press: (key) => page.keyboard.press(key === 'Space' ? ' ' : key),
+                screenshot: async () => decodePng(Buffer.from(await page.screenshot())),
+                reload: () => page.reload(),
+                resize: viewport,
+                // As the browser zooms: fewer CSS pixels, each of more device pixels.
+                zoom: (factor) => page.setViewport({ width: width / factor, height: height / factor,
+                    deviceScaleFactor: ratio * factor }),
+                // Only Chromium lists a page's workers; elsewhere null.
+                workers: () => (engine === 'chromium' ? page.workers() : null),
+                // A finger at the middle of the element.
+                async tap(selector) {
+                    const { x, y, width, height } = await (await page.$(selector)).boundingBox();
+                    await page.touchscreen.tap(x + width / 2, y + height / 2);
+                },
+                violations: () => evaluate(policyViolations),
+                close: () => page.close(),
+            };
+        },
+        close: async () => {
+            await browser.close();
+            rmSync(profile, { recursive: true, force: true });
+        },
+    };
+}
+
+// WebKitGTK through its WebDriver (the classic HTTP protocol), which starts
+// MiniBrowser on the tests' private desktop at the density GDK_SCALE gives.
+// The desktop's window manager gives each new window the keyboard focus, on
+// which the engine shows the focus at all.
+const kKeys = { Tab: '\uE004', Space: ' ', Enter: '\uE007' };
+
+async function launchWebKit(ratio) {
+    const port = await new Promise((resolve) => {
+        const probe = createNetServer().listen(0, '127.0.0.1', () => { const { port } = probe.address(); probe.close(() => resolve(port)); });
+    });
+    const desktop = new URL('../../scripts/private-desktop.sh', import.meta.url).pathname;
+    const driver = spawn(desktop, ['--screen', '2800x2400', '/usr/bin/WebKitWebDriver', `--port=${port}`], {
+        env: { ...process.env, GDK_SCALE: String(ratio) }, detached: true, stdio: 'ignore' });
+    const ended = new Promise((resolve) => driver.on('exit', resolve));
+    // The driver, its browsers and their display go with this process, however it ends.
+    const stop = () => {
+        try {
+            process.kill(-driver.pid);
+        } catch {}
+    };
+    process.on('exit', stop);
+    const base = `http://127.0.0.1:${port}`;
+    const request = async (method, path, body) => {
+        const response = await fetch(base + path, { method, headers: { 'Content-Type': 'application/json' },
+            body: body && JSON.stringify(body) });
+        const { value } = await response.json();
+        if (value?.error)
+            throw new Error(`WebKitWebDriver: ${value.error}: ${value.message}`);
+        return value;
+    };
+    const deadline = Date.now() + kWait;
+    while (!(await request('GET', '/status').catch(() => null))?.ready) {
+        if (Date.now() > deadline) {
+            stop();
+            throw new Error('WebKitWebDriver did not start');
+        }
+        await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    const sessions = [];
+    return {
+        // One session, and with it one MiniBrowser window, for each page.
+        async open(url, { width, height }) {
+            const { sessionId } = await request('POST', '/session', { capabilities: { alwaysMatch: {
+                'webkitgtk:browserOptions': { binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+                    args: ['--automation'] } } } });
+            sessions.push(sessionId);
+            const session = (method, path, body) => request(method, `/session/${sessionId}${path}`, body);
+            const evaluate = (fn, ...args) => session('POST', '/execute/sync', { script: call(fn, args), args: [] });
+            // The window holds a toolbar above the page.
+            await session('POST', '/window/rect', { width, height });
+            const [innerWidth, innerHeight] = await evaluate(() => [innerWidth, innerHeight]);
+            const resize = (size) => session('POST', '/window/rect',
+                { width: size.width + width - innerWidth, height: size.height + height - innerHeight });
+            await resize({ width, height });
+            await session('POST', '/url', { url });
+            // Only once the page is there: what a policy refused while it
+            // loaded, the other checks see as a page that does not work.
+            await evaluate(watchPolicy);
+            const key = (value) => session('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard',
+                actions: [{ type: 'keyDown', value }, { type: 'keyUp', value }] }] });
+            return {
+                puppeteer: null,
+                errors: [],
+                evaluate,
+                waitFor: (fn, ...args) => poll(evaluate, fn, args),
+                async click(selector) {
+                    const element = await session('POST', '/element', { using: 'css selector', value: selector });
+                    await session('POST', `/element/${Object.values(element)[0]}/click`, {});
+                },
+                press: (name) => key(kKeys[name]),
+                screenshot: async () => decodePng(Buffer.from(await session('GET', '/screenshot'), 'base64')),
+                async reload() {
+                    await session('POST', '/refresh', {});
+                    await evaluate(watchPolicy);
+                },
+                resize,
+                zoom: null,
+                workers: () => null,
+                tap: null,
+                violations: () => evaluate(policyViolations),
+                close: async () => {
+                    sessions.splice(sessions.indexOf(sessionId), 1);
+                    await session('DELETE', '');
+                },
+            };
+        },
+        async close() {
+            for (const sessionId of sessions.splice(0))
+                await request('DELETE', `/session/${sessionId}`).catch(() => null);
+            stop();
+            await ended;
+        },
+    };
+}
+
+export const launch = (engine, ratio) => (engine === 'webkit' ? launchWebKit(ratio) : launchPuppeteer(engine, ratio));
 
 export function option(name, fallback) {
     const given = process.argv.find((argument) => argument.startsWith(`--${name}=`));
     return given ? given.slice(name.length + 3) : fallback;
-}
-
-// A tap at the middle of the element, as a finger on a touch screen gives it.
-export async function tap(page, selector) {
-    const { x, y, width, height } = await (await page.$(selector)).boundingBox();
-    await page.touchscreen.tap(x + width / 2, y + height / 2);
-}
-
-// Every breach of the page's content security policy from the start of each
-// document the page loads, into `violations`, as "directive: what".
-export async function recordPolicyViolations(page, violations) {
-    await page.exposeFunction('reportPolicyViolation', (text) => violations.push(text));
-    await page.evaluateOnNewDocument(() => {
-        document.addEventListener('securitypolicyviolation', (event) =>
-            globalThis.reportPolicyViolation(`${event.effectiveDirective}: ${event.blockedURI || event.sample}`));
-    });
 }
