@@ -1,6 +1,6 @@
 // The page served from 127.0.0.1 and the three browser engines to open it
 // in, behind one small interface, so that one test runs in all of them:
-//   const browser = await launch(engine, ratio)
+//   const browser = await launch(engine, ratio, {isolated}) (isolated: each page in a private context, as by default)
 //   const page = await browser.open(url, {width, height})
 //   page.evaluate(fn, ...args)  page.waitFor(fn, ...args)  page.click(selector)
 //   page.press('Tab' | 'Space' | 'Enter')  page.screenshot()  page.reload()
@@ -56,10 +56,21 @@ export function serve(site, port = 0) {
         url: `http://127.0.0.1:${server.address().port}/`,
         port: server.address().port,
         // Resolves once the file is asked for, with the function that sends it.
+        // Fails if the file is not asked for in time: a page kept by its
+        // service worker, say, asks it of the cache instead.
         hold(path) {
             let release;
             const released = new Promise((resolve) => (release = resolve));
-            return new Promise((requested) => held.set(path, { released, requested: () => requested(release) }));
+            return new Promise((requested, fail) => {
+                const late = setTimeout(() => {
+                    held.delete(path);
+                    fail(new Error(`${path} was never asked of the server`));
+                }, kWait);
+                held.set(path, { released, requested: () => {
+                    clearTimeout(late);
+                    requested(release);
+                } });
+            });
         },
         close: () => new Promise((resolve) => {
             server.close(resolve);
@@ -116,21 +127,24 @@ function watchPolicy() {
 }
 const policyViolations = () => globalThis.policyViolations ?? ['none watched'];
 
+// A page that navigates meanwhile, as one does when a new build takes over,
+// has no answer for a moment; the last such failure is told at the deadline.
 async function poll(evaluate, fn, args) {
     const deadline = Date.now() + kWait;
+    let failure = '';
     for (;;) {
-        const value = await evaluate(fn, ...args);
+        const value = await evaluate(fn, ...args).catch((error) => void (failure = `; last: ${error.message}`));
         if (value)
             return value;
         if (Date.now() > deadline)
-            throw new Error(`waited ${kWait / 1000} s in vain for ${fn}`);
+            throw new Error(`waited ${kWait / 1000} s in vain for ${fn}${failure}`);
         await new Promise((resolve) => setTimeout(resolve, 20));
     }
 }
 
 // Chromium and Firefox through puppeteer: the DevTools protocol and
 // WebDriver BiDi.
-async function launchPuppeteer(engine, ratio) {
+async function launchPuppeteer(engine, ratio, { isolated }) {
     const profile = mkdtempSync(join(tmpdir(), `tuxing-${engine}-`));
     const browser = await puppeteer.launch(engine === 'chromium'
         ? { executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
@@ -143,7 +157,10 @@ async function launchPuppeteer(engine, ratio) {
             userDataDir: profile, extraPrefsFirefox: { 'layout.css.devPixelsPerPx': String(ratio) } });
     return {
         async open(url, { width, height, ...emulated }) {
-            const page = await browser.newPage();
+            // Each page in a context of its own, unless asked otherwise, so
+            // that none is kept by the service worker an earlier one left.
+            const context = isolated ? await browser.createBrowserContext() : browser.defaultBrowserContext();
+            const page = await context.newPage();
             const errors = [];
             page.on('pageerror', (error) => errors.push(error.message));
             // A ratio of 0 leaves the screen's own.
@@ -173,7 +190,7 @@ async function launchPuppeteer(engine, ratio) {
                     await page.touchscreen.tap(x + width / 2, y + height / 2);
                 },
                 violations: () => evaluate(policyViolations),
-                close: () => page.close(),
+                close: () => (isolated ? context.close() : page.close()),
             };
         },
         close: async () => {
@@ -278,7 +295,8 @@ async function launchWebKit(ratio) {
     };
 }
 
-export const launch = (engine, ratio) => (engine === 'webkit' ? launchWebKit(ratio) : launchPuppeteer(engine, ratio));
+export const launch = (engine, ratio, { isolated = true } = {}) =>
+    (engine === 'webkit' ? launchWebKit(ratio) : launchPuppeteer(engine, ratio, { isolated }));
 
 export function option(name, fallback) {
     const given = process.argv.find((argument) => argument.startsWith(`--${name}=`));

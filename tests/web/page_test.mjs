@@ -250,8 +250,11 @@ const kChecks = {
                 t.skip('this engine\'s driver does not pass on the console');
                 return page;
             }
-            // From the start of the page, which warns as soon as its core has
-            // read the option.
+            // Once the first load has had its say, which it has by the end
+            // of a click, the page is watched from its start: it warns as
+            // soon as its core has read the option.
+            await page.click('#CmdCls');
+            await handled(page, 1);
             const warnings = [];
             page.puppeteer.on('console', (message) => message.type() === 'warn' && warnings.push(message.text()));
             await page.reload();
@@ -289,7 +292,7 @@ const kChecks = {
         const to = 3 - ratio;
         const size = { width: kMaximized.width * ratio / to, height: kMaximized.height * ratio / to };
         await page.zoom(to / ratio);
-        await page.waitFor((n) => document.documentElement.dataset.ratio === String(n), to);
+        await page.waitFor((n) => document.documentElement.dataset.density === String(n), to);
         await layerIs(page, size.width * to, size.height * to);
         assert.ok((await painting(page)).every((byte) => byte === 0), 'the painting outlived the change of density');
         // As the page gives it: under an emulated ratio the engines round
@@ -433,7 +436,8 @@ describe('chromium on touch screens, installed and offline', () => {
     const context = {};
     before(async () => {
         context.server = await serve(option('site'));
-        context.browser = await launch('chromium', 1);
+        // Installable and kept only outside a private context.
+    context.browser = await launch('chromium', 1, { isolated: false });
     });
     after(async () => {
         await context.browser?.close();
