@@ -255,6 +255,10 @@ async function launchWebKit(ratio) {
                 { width: size.width + width - innerWidth, height: size.height + height - innerHeight });
             await resize({ width, height });
             await session('POST', '/url', { url });
+            // The window manager gives a new window the keyboard focus soon
+            // after it maps it, and until then the engine draws no focus
+            // indicator at all.
+            await poll(evaluate, () => document.hasFocus(), []);
             // Only once the page is there: what a policy refused while it
             // loaded, the other checks see as a page that does not work.
             await evaluate(watchPolicy);
