@@ -36,27 +36,26 @@ public:
             std::min(rect.bottom, size.height - 1) };
         if (shown.isEmpty())
             return;
-        m_rgba.resize(std::size_t(shown.width()) * std::size_t(shown.height()) * 4);
-        std::uint8_t* out = m_rgba.data();
+        m_rgba.resize(std::size_t(shown.width()) * std::size_t(shown.height()));
+        std::uint32_t* out = m_rgba.data();
         for (int y = shown.top; y <= shown.bottom; ++y) {
             const std::uint32_t* in = m_surface.pixels() + std::size_t(y) * std::size_t(size.width);
+            // 0xAARRGGBB, and 0 where nothing is painted, becomes the bytes
+            // R, G, B, A of a little-endian word: red and blue change places.
             for (int x = shown.left; x <= shown.right; ++x) {
-                // 0xAARRGGBB, and 0 where nothing is painted.
                 const std::uint32_t argb = in[x];
-                *out++ = std::uint8_t(argb >> 16);
-                *out++ = std::uint8_t(argb >> 8);
-                *out++ = std::uint8_t(argb);
-                *out++ = std::uint8_t(argb >> 24);
+                *out++ = (argb & 0xFF00FF00u) | ((argb >> 16) & 0xFFu) | ((argb & 0xFFu) << 16);
             }
         }
-        postRectangle(shown.left, shown.top, shown.width(), shown.height(), m_rgba.data());
+        postRectangle(
+            shown.left, shown.top, shown.width(), shown.height(), reinterpret_cast<const std::uint8_t*>(m_rgba.data()));
     }
 
 private:
     const Surface& m_surface;
     // Kept between presents, so that a picture allocates only while its
     // painted region grows.
-    std::vector<std::uint8_t> m_rgba;
+    std::vector<std::uint32_t> m_rgba;
 };
 
 // A checkpoint the page's test installs through the page's address, as the
