@@ -1,35 +1,46 @@
 // Form1 as a web page. The viewport is the window's client area, and the
-// form is built from its layout (form.json, which the build writes from the
-// program's own table): the panel and labels, the painting on a canvas above
-// them, and the buttons above all. The program's core runs in a worker
-// (worker.js), whose message protocol is listed there.
+// page comes with the form in it, laid out by the build from the program's
+// own table: the panel and labels, the painting on a canvas above them, and
+// the buttons above all. The same table, as form.json, gives this script the
+// rest. The program's core runs in a worker (worker.js), whose message
+// protocol is listed there.
 
-// The worker starts loading the core while the form is laid out.
+// The worker starts loading the core while the layout is read.
 let worker = new Worker('worker.js');
-const form = await (await fetch('form.json')).json();
-
-const root = document.createElement('div');
-root.id = 'form1';
-const canvas = document.createElement('canvas');
+const root = document.getElementById('form1');
+const canvas = root.querySelector('canvas');
 const context = canvas.getContext('2d');
-const outlined = [];
 let handled = 0;
 let pressed = 0;
 let scale = 1;
+// Clicks made before the worker knows the client area, in order; then null.
+let early = [];
+
+// The core takes the clicks in order behind the client area, however early
+// they come: before the layout has come, or the core.
+for (const button of root.querySelectorAll('button')) {
+    button.addEventListener('click', () => {
+        ++pressed;
+        if (early)
+            early.push(button.id);
+        else
+            post('click', { button: button.id });
+    });
+}
+// The page asks for the first focus on the first button in tab order, which
+// an engine may give only at its next frame, or not at all on a reload.
+if (!root.contains(document.activeElement))
+    root.querySelector('[autofocus]')?.focus({ preventScroll: true });
+addEventListener('keydown', () => root.classList.add('keyboard'), { once: true, capture: true });
+// Marks on the page of what it has done, for whoever watches it: from here
+// on no click is lost.
+document.documentElement.dataset.started = '';
+const form = await (await fetch('form.json')).json();
+const outlined = form.controls.filter((control) => control.outlineDevicePixels)
+    .map((control) => [document.getElementById(control.name), control]);
 
 function post(type, data = {}) {
     worker.postMessage({ type, data });
-}
-
-function place(element, control) {
-    Object.assign(element.style, {
-        left: `${control.left}px`,
-        top: `${control.top}px`,
-        width: `${control.width}px`,
-        height: `${control.height}px`,
-    });
-    element.id = control.name;
-    return element;
 }
 
 // An outline is given in device pixels, as on the desktop.
@@ -54,71 +65,6 @@ function fit() {
     Object.assign(root.style, scale < 1 ? scaled : unscaled);
     drawOutlines();
     return { width, height, ratio: devicePixelRatio, scale };
-}
-
-function makeControl(control) {
-    switch (control.kind) {
-    case 'shape': {
-        const shape = place(document.createElement('div'), control);
-        shape.style.background = control.fill;
-        outlined.push([shape, control]);
-        return shape;
-    }
-    case 'label': {
-        const label = place(document.createElement('div'), control);
-        label.className = 'label';
-        label.textContent = control.text;
-        Object.assign(label.style, {
-            color: control.foreground,
-            background: control.fill,
-            fontFamily: form.labelFontFaces.map((face) => `"${face}"`).join(', '),
-            fontWeight: form.labelFontWeight,
-            fontSize: `${control.fontPixels}px`,
-        });
-        return label;
-    }
-    case 'button': {
-        const button = place(document.createElement('button'), control);
-        button.type = 'button';
-        button.textContent = control.text;
-        button.addEventListener('click', () => {
-            ++pressed;
-            post('click', { button: control.name });
-        });
-        return button;
-    }
-    }
-    return null;
-}
-
-function buildForm() {
-    document.title = form.caption;
-    document.body.style.background = form.background;
-    // The page brings the first of the label faces with it: a subset of the
-    // font holding just the labels' characters, made bold as the desktop
-    // makes it (label_font.py).
-    const face = new FontFace(form.labelFontFaces[0], 'url(fonts/label-face.woff)',
-        { weight: String(form.labelFontWeight), display: 'block' });
-    document.fonts.add(face);
-    face.load().catch(() => {});
-
-    const controls = form.controls.map((control) => [control, makeControl(control)]);
-    const buttons = controls.filter(([control]) => control.kind === 'button');
-    // Back to front: the panel and labels, the painting, then the buttons in
-    // tab order, so that the page's own tab order is the form's.
-    for (const [control, element] of controls) {
-        if (control.kind !== 'button')
-            root.append(element);
-    }
-    root.append(canvas);
-    buttons.sort(([a], [b]) => a.tabIndex - b.tabIndex);
-    for (const [, element] of buttons)
-        root.append(element);
-    drawOutlines();
-    document.body.append(root);
-    // The first in tab order has the focus from the start, visible or not.
-    buttons[0]?.[1].focus({ preventScroll: true });
-    addEventListener('keydown', () => root.classList.add('keyboard'), { once: true, capture: true });
 }
 
 let followScheduled = false;
@@ -165,7 +111,7 @@ function end() {
     root.remove();
     for (const dialog of document.querySelectorAll('dialog'))
         dialog.remove();
-    document.body.style.background = '';
+    document.body.style.background = 'none';
 }
 
 function onWorkerMessage({ data: { type, data } }) {
@@ -180,7 +126,6 @@ function onWorkerMessage({ data: { type, data } }) {
             canvas.style.width = `${data.width / data.ratio}px`;
             canvas.style.height = `${data.height / data.ratio}px`;
         }
-        // Marks on the page of what it has done, for whoever watches it.
         document.documentElement.dataset.layer = `${data.width}x${data.height}`;
         document.documentElement.dataset.density = String(data.ratio);
         break;
@@ -218,9 +163,11 @@ function startWorker(addressOptions = {}) {
     };
     post('start', addressOptions);
     post('follow', fit());
+    for (const button of early ?? [])
+        post('click', { button });
+    early = null;
 }
 
-buildForm();
 // ?pace=N paints each picture at N points per second, as the desktop's
 // --pace=N does; the core reads it. The page's test asks for a checkpoint of
 // its own: ?fail-at=N fails the Nth drawing operation.

@@ -30,6 +30,8 @@ const kSmaller = { width: 1000, height: 700 };
 const kBoldInk = { label: 'Morvane', min: 0.1, max: 0.136 };
 
 const handled = (page, count) => page.waitFor((n) => document.documentElement.dataset.handled === String(n), count);
+// Once the page's script takes the clicks; the form shows before it.
+const started = (page) => page.waitFor(() => 'started' in document.documentElement.dataset);
 const layerIs = (page, width, height) =>
     page.waitFor((size) => document.documentElement.dataset.layer === size, `${width}x${height}`);
 
@@ -263,7 +265,7 @@ const kChecks = {
             const warnings = [];
             page.puppeteer.on('console', (message) => message.type() === 'warn' && warnings.push(message.text()));
             await page.reload();
-            await page.waitFor(() => document.querySelector('#form1 button') !== null);
+            await started(page);
             await page.click('#CmdGsls');
             await handled(page, 1);
             assert.equal(warnings.length, 1, `warnings for ?pace=${pace}: ${warnings.join(' | ')}`);
@@ -348,7 +350,7 @@ const kChecks = {
             }
         }
         await page.reload();
-        await page.waitFor(() => document.querySelector('#form1 button') !== null);
+        await started(page);
         assert.equal(await focused(page), expected.form.buttons[0].name);
         return page;
     },
@@ -365,7 +367,7 @@ for (const engine of engines) {
                 context.open = async (viewport, query = '') => {
                     const page = await context.browser.open(context.server.url + query, viewport);
                     context.pages.push(page);
-                    await page.waitFor(() => document.querySelector('#form1 button') !== null);
+                    await started(page);
                     return page;
                 };
             });
@@ -452,7 +454,7 @@ describe('chromium on touch screens, installed and offline', () => {
     // content security policy, and fails nowhere.
     async function open(viewport, query = '', site = context.server) {
         const page = await context.browser.open(site.url + query, viewport);
-        await page.waitFor(() => document.querySelector('#form1 button') !== null);
+        await started(page);
         return page;
     }
     async function closeClean(page) {
@@ -513,6 +515,27 @@ describe('chromium on touch screens, installed and offline', () => {
         await closeClean(page);
     });
 
+    test('before its script has run, the page shows the form as the desktop does, and a click made before its layout has come is handled', async (t) => {
+        // At an address of its own, which no service worker keeps yet.
+        const site = await serve(option('site'));
+        t.after(() => site.close());
+        const [heldScript, heldLayout] = [site.hold('main.js'), site.hold('form.json')];
+        const page = await context.browser.open('about:blank', kMaximized);
+        const loading = page.puppeteer.goto(site.url);
+        const releaseScript = await heldScript;
+        await expectLook(page, 1);
+        assert.equal(await focused(page), expected.form.buttons[0].name);
+        assert.ok(await page.evaluate(() => !('started' in document.documentElement.dataset)), 'the script ran');
+        releaseScript();
+        await started(page);
+        await page.click('#CmdJgdd');
+        (await heldLayout)();
+        await loading;
+        await handled(page, 1);
+        expectSamePixels(await painting(page), kMaximized, 1, ['CmdJgdd']);
+        await closeClean(page);
+    });
+
     // The build's own writer of the service worker, to make a new build of a
     // copy of the site.
     const kWriteOffline = new URL('../../web/write_offline.cjs', import.meta.url).pathname;
@@ -536,15 +559,15 @@ describe('chromium on touch screens, installed and offline', () => {
         await kept.close();
         await page.puppeteer.setOfflineMode(true);
         await page.reload();
-        await page.waitFor(() => document.querySelector('#form1 button') !== null);
+        await started(page);
         await page.click('#CmdGsls');
         await page.click('#CmdJgdd');
         await handled(page, 2);
         expectSamePixels(await painting(page), kMaximized, 1, ['CmdGsls', 'CmdJgdd']);
 
-        const form = JSON.parse(readFileSync(join(site, 'form.json'), 'utf8'));
-        const caption = `${form.caption} 新`;
-        writeFileSync(join(site, 'form.json'), JSON.stringify({ ...form, caption }));
+        const html = join(site, 'index.html');
+        const caption = `${expected.form.caption} 新`;
+        writeFileSync(html, readFileSync(html, 'utf8').replace(/<title>[^<]*</, `<title>${caption}<`));
         execFileSync(process.execPath, [kWriteOffline, kServiceWorker, site]);
         kept = await serve(site, kept.port);
         await page.puppeteer.setOfflineMode(false);
@@ -552,7 +575,7 @@ describe('chromium on touch screens, installed and offline', () => {
         await page.reload();
         await page.waitFor((shown) => document.title === shown, caption)
             .catch(() => assert.fail('a reload after a new build does not come to show it'));
-        await page.waitFor(() => document.querySelector('#form1 button') !== null);
+        await started(page);
         assert.equal(await page.evaluate(async () => (await caches.keys()).length), 1, 'the old build is still kept');
         await closeClean(page);
     });
