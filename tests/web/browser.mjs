@@ -149,9 +149,12 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
     const browser = await puppeteer.launch(engine === 'chromium'
         ? { executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
             // Without the background-networking switches Chromium keeps trying
-            // hosts that this closed network refuses.
+            // hosts that this closed network refuses. Without the omnibox
+            // switches each new context loads two pages of the browser's own,
+            // which took a core from the page for its first second.
             args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-                '--disable-component-update', '--disable-sync', '--disable-quic', `--force-device-scale-factor=${ratio}`] }
+                '--disable-component-update', '--disable-sync', '--disable-quic', `--force-device-scale-factor=${ratio}`,
+                '--disable-features=WebUIOmniboxPopup,WebUIOmniboxAimPopup'] }
         // A plain fresh profile, whose canvas reads back exactly.
         : { browser: 'firefox', protocol: 'webDriverBiDi', executablePath: '/usr/bin/firefox-esr', headless: true,
             userDataDir: profile, extraPrefsFirefox: { 'layout.css.devPixelsPerPx': String(ratio) } });
