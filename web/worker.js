@@ -80,6 +80,8 @@ onmessage = ({ data }) => (core ? dispatch(data) : waiting.push(data));
 
 createTuxingCore({ onPresent }).then((ready) => {
     core = ready;
+    // Before any click, so that the first one already paints at full speed.
+    core._tuxing_rehearse();
     for (const message of waiting.splice(0))
         dispatch(message);
 });
