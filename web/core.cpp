@@ -145,14 +145,19 @@ EMSCRIPTEN_KEEPALIVE const char* tuxing_click(const char* button)
 // slower than its optimized code, and moves to the latter only once the
 // function has run for a while, and then only from its next call on: a first
 // click would paint all its picture in the slow code. So the worker paints
-// every picture once as it starts, offstage, on a layer of no pixels.
-EMSCRIPTEN_KEEPALIVE void tuxing_rehearse()
+// each picture once as it starts, offstage, on a layer of no pixels: the
+// step-th button's handler, counting those that have one. Returns false once
+// there is no such button.
+EMSCRIPTEN_KEEPALIVE bool tuxing_rehearse(int step)
 {
-    Surface offstage;
     for (const ControlLayout& control : form1Controls()) {
-        if (control.kind == ControlKind::CommandButton && !endsProgram(control.name))
-            click(control.name, offstage, nullptr);
+        if (control.kind != ControlKind::CommandButton || endsProgram(control.name) || step-- > 0)
+            continue;
+        Surface offstage;
+        click(control.name, offstage, nullptr);
+        return true;
     }
+    return false;
 }
 
 // A pace takes the surface's checkpoint for each handler's run, and leaves

@@ -16,6 +16,8 @@
 //     warning {message}                 why the pace option was refused; the page goes on without it
 //     error   {message}                 the run-time error that stopped a handler
 //     done    {button}                  a click's handler has ended
+//     rehearsed {}                      every handler has been rehearsed: from now on a click
+//                                       paints at full speed from its start
 //     exit    {}                        the program ends; the worker stops
 importScripts('tuxing_web.js');
 
@@ -76,12 +78,23 @@ function dispatch({ type, data }) {
     }
 }
 
+// So that the first click on each picture paints at full speed. One button
+// at a time, with the page's messages taken in between: a click made
+// meanwhile waits for one button's rehearsal at most.
+function rehearse(step) {
+    if (ended)
+        return;
+    if (core._tuxing_rehearse(step))
+        setTimeout(rehearse, 0, step + 1);
+    else
+        post('rehearsed');
+}
+
 onmessage = ({ data }) => (core ? dispatch(data) : waiting.push(data));
 
 createTuxingCore({ onPresent }).then((ready) => {
     core = ready;
-    // Before any click, so that the first one already paints at full speed.
-    core._tuxing_rehearse();
     for (const message of waiting.splice(0))
         dispatch(message);
+    setTimeout(rehearse, 0, 0);
 });
