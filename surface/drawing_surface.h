@@ -46,3 +46,21 @@ concept DrawingSurface = requires(Surface& surface, int pixels, TwipPoint point,
         surface.Cls()
         } -> std::same_as<SurfaceStatus>;
 };
+
+// PSet for each counter in `counters`, at the point pointAt(counter) gives,
+// one after another in order; stops at the first failure and returns it. A
+// surface that can set a run of points faster has a PSetEach of its own,
+// with the same effect.
+template <DrawingSurface Target, typename Counters, typename PointAt>
+SurfaceStatus PSetEach(Target& surface, const Counters& counters, Color color, PointAt&& pointAt)
+{
+    if constexpr (requires { surface.PSetEach(counters, color, pointAt); }) {
+        return surface.PSetEach(counters, color, pointAt);
+    } else {
+        for (const auto& counter : counters) {
+            if (const SurfaceStatus status = surface.PSet(pointAt(counter), color); status != SurfaceStatus::Ok)
+                return status;
+        }
+        return SurfaceStatus::Ok;
+    }
+}

@@ -61,9 +61,10 @@ PixelRect paintRing(
 
 // The dot of a pen `pen` pixels wide, with rows `rows`, for a point in the
 // pixel (x, y). The caller makes sure the dot touches the layer or nearly so.
+// Always inline, as paintPoint is.
 template <typename MarkTouched>
-inline void stampDot(Raster raster, std::int64_t pen, const DotRow* rows, std::int64_t x, std::int64_t y,
-    std::uint32_t argb, MarkTouched&& markTouched)
+[[gnu::always_inline]] inline void stampDot(Raster raster, std::int64_t pen, const DotRow* rows, std::int64_t x,
+    std::int64_t y, std::uint32_t argb, MarkTouched&& markTouched)
 {
     const std::int64_t left = x - pen / 2;
     const std::int64_t top = y - pen / 2;
@@ -106,9 +107,13 @@ enum class Repeats {
 
 // A point at (u, v) with the pen: false when its dot lies wholly off the
 // layer, or (u, v) is not a number, and nothing was painted.
+//
+// Always inline: a loop of points that calls it keeps its state in registers,
+// which a call would make it store, and a compiler that sees the loop in
+// several runs of points would otherwise call it.
 template <Repeats repeats, typename MarkTouched>
-inline bool paintPoint(Raster raster, std::int64_t pen, const DotRow* rows, double u, double v, std::uint32_t argb,
-    LastDot& lastDot, MarkTouched&& markTouched)
+[[gnu::always_inline]] inline bool paintPoint(Raster raster, std::int64_t pen, const DotRow* rows, double u, double v,
+    std::uint32_t argb, LastDot& lastDot, MarkTouched&& markTouched)
 {
     // Not a number fails these comparisons too, so the common case pays for
     // no separate check of its own.

@@ -42,6 +42,9 @@ public:
     [[nodiscard]] SurfaceStatus Circle(TwipPoint center, float radius, Color color);
     [[nodiscard]] SurfaceStatus PSet(TwipPoint point, Color color);
     [[nodiscard]] SurfaceStatus Cls();
+    // PSet for each point in a run; see the free PSetEach.
+    template <typename Counters, typename PointAt>
+    [[nodiscard]] SurfaceStatus PSetEach(const Counters& counters, Color color, PointAt&& pointAt);
 
     int drawWidth() const { return int(m_drawWidth); }
 
@@ -146,21 +149,82 @@ inline void Surface::markDirty(std::int64_t left, std::int64_t top, std::int64_t
         m_dirtyBottom = bottom;
 }
 
+// Whether a point that painted nothing is still a point.
+inline SurfaceStatus missedPointStatus(TwipPoint point)
+{
+    // A point whose dot misses the layer is dropped, unless it is no point at
+    // all.
+    return std::isfinite(point.x) && std::isfinite(point.y) ? SurfaceStatus::Ok : SurfaceStatus::InvalidCoordinate;
+}
+
 inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
 {
     if (!color.isValid()) [[unlikely]]
         return SurfaceStatus::InvalidColor;
     if (!countOperation()) [[unlikely]]
         return SurfaceStatus::DeviceFailure;
-    const double u = m_toDevicePixels(point.x);
-    const double v = m_toDevicePixels(point.y);
     const auto markTouched = [this](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
         markDirty(left, top, right, bottom);
     };
-    if (paintPoint<Repeats::Skip>(
-            raster(), m_drawWidth, m_dot.data(), u, v, color.opaqueArgb(), m_lastDot, markTouched)) [[likely]]
+    if (paintPoint<Repeats::Skip>(raster(), m_drawWidth, m_dot.data(), m_toDevicePixels(point.x),
+            m_toDevicePixels(point.y), color.opaqueArgb(), m_lastDot, markTouched)) [[likely]]
         return SurfaceStatus::Ok;
-    // A point whose dot misses the layer is dropped, unless it is no point at
-    // all.
-    return std::isfinite(point.x) && std::isfinite(point.y) ? SurfaceStatus::Ok : SurfaceStatus::InvalidCoordinate;
+    return missedPointStatus(point);
+}
+
+// The points short of the next checkpoint run in an inner loop that calls
+// nothing and keeps what it reads of the surface in locals; the point that
+// reaches the checkpoint goes through PSet. A call anywhere in a loop, even
+// on a path taken once in a thousand points, makes a compiler keep the loop's
+// state in memory, and the engines that run the web build most of all. What
+// the loop changes is stored as it changes, so that a run-time error raised
+// by pointAt leaves the surface as PSet would.
+template <typename Counters, typename PointAt>
+SurfaceStatus Surface::PSetEach(const Counters& counters, Color color, PointAt&& pointAt)
+{
+    auto counter = counters.begin();
+    const auto end = counters.end();
+    if (!color.isValid()) [[unlikely]]
+        // Fails at the first point, as PSet would.
+        return counter != end ? PSet(pointAt(*counter), color) : SurfaceStatus::Ok;
+    const std::uint32_t argb = color.opaqueArgb();
+    // A copy of its own, which the compiler can keep in registers.
+    const auto pointOf = pointAt;
+    while (counter != end) {
+        // Read anew after each checkpoint, which may have presented.
+        const Raster layer = raster();
+        const TwipsToDevicePixels toDevicePixels = m_toDevicePixels;
+        const std::int64_t pen = m_drawWidth;
+        const DotRow* const dot = m_dot.data();
+        std::int64_t untilStop = m_untilStop;
+        std::int64_t dirtyLeft = m_dirtyLeft;
+        std::int64_t dirtyTop = m_dirtyTop;
+        std::int64_t dirtyRight = m_dirtyRight;
+        std::int64_t dirtyBottom = m_dirtyBottom;
+        const auto markTouched = [&](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+            if (left < dirtyLeft) [[unlikely]]
+                m_dirtyLeft = dirtyLeft = left;
+            if (top < dirtyTop) [[unlikely]]
+                m_dirtyTop = dirtyTop = top;
+            if (right > dirtyRight) [[unlikely]]
+                m_dirtyRight = dirtyRight = right;
+            if (bottom > dirtyBottom) [[unlikely]]
+                m_dirtyBottom = dirtyBottom = bottom;
+        };
+        for (; untilStop > 1 && counter != end; ++counter) {
+            const TwipPoint point = pointOf(*counter);
+            m_untilStop = --untilStop;
+            if (!paintPoint<Repeats::Skip>(layer, pen, dot, toDevicePixels(point.x), toDevicePixels(point.y), argb,
+                    m_lastDot, markTouched)) [[unlikely]] {
+                if (const SurfaceStatus status = missedPointStatus(point); status != SurfaceStatus::Ok)
+                    return status;
+            }
+        }
+        if (counter != end) {
+            if (const SurfaceStatus status = PSet(pointOf(*counter), color); status != SurfaceStatus::Ok)
+                return status;
+            ++counter;
+        }
+    }
+    return SurfaceStatus::Ok;
 }

@@ -566,3 +566,94 @@ TEST(SurfaceLayer, withoutMemoryTheLayerIsEmptyAndTheSurfaceStillWorks)
     ASSERT_EQ(surface.PSet({ 150, 150 }, kLightRed), SurfaceStatus::Ok);
     EXPECT_TRUE(painted(surface, 10, 10));
 }
+
+// A run of points set by PSetEach, against the same points set by PSet one
+// after another: the same status, pixels and presents, and the operations
+// counted alike, so that a checkpoint chosen past the run still fails exactly
+// the operation it chose.
+struct PointRun {
+    const char* name;
+    int pen;
+    Color color;
+    // The operation the checkpoint fails, counted from the run's first point;
+    // 0 for the presenting checkpoint, on a clock that has it present at each
+    // of its stops.
+    std::int64_t failingOperation;
+    // The point at which pointAt raises a run-time error, if any.
+    int raisesAt;
+};
+
+class SurfacePSetEach : public testing::TestWithParam<PointRun> { };
+
+TEST_P(SurfacePSetEach, setsWhatPSetSetsOneAfterAnother)
+{
+    const PointRun& run = GetParam();
+    constexpr int kPoints = 3000;
+    // Along a slope, several points to a pixel, some off the layer, and one
+    // that is no number.
+    const auto pointAt = [&](int i) {
+        if (i == run.raisesAt)
+            raiseRunTimeError(FloatingPointFault::Overflow);
+        if (i == 2500)
+            return TwipPoint { kNaN, 10 };
+        return TwipPoint { float(i) * 2.5f - 100, float(i) * 1.5f };
+    };
+    struct Outcome {
+        SurfaceStatus status = SurfaceStatus::Ok;
+        bool raised = false;
+        std::vector<std::uint32_t> pixels;
+        std::vector<PixelRect> presents;
+        int failingPSetAfter = -1;
+    };
+    const auto paint = [&](bool inOneRun) {
+        Surface surface({ 400, 300 });
+        RecordingPresenter presenter;
+        surface.setPresenter(&presenter);
+        EXPECT_EQ(surface.DrawWidth(run.pen), SurfaceStatus::Ok);
+        FailingCheckpoint failing(run.failingOperation);
+        std::chrono::steady_clock::time_point now {};
+        PresentingCheckpoint presenting([&now] { return now += std::chrono::milliseconds(20); });
+        if (run.failingOperation > 0)
+            surface.setCheckpoint(&failing);
+        else
+            surface.setCheckpoint(&presenting);
+        Outcome outcome;
+        try {
+            if (inOneRun) {
+                outcome.status = PSetEach(surface, steppedRange(0, kPoints - 1, 1), run.color, pointAt);
+            } else {
+                for (int i = 0; i < kPoints && outcome.status == SurfaceStatus::Ok; ++i)
+                    outcome.status = surface.PSet(pointAt(i), run.color);
+            }
+        } catch (const RunTimeError&) {
+            outcome.raised = true;
+        }
+        surface.present();
+        outcome.pixels = layer(surface);
+        outcome.presents = presenter.rects;
+        for (int i = 0; i < 5000 && outcome.failingPSetAfter < 0; ++i) {
+            if (surface.PSet({ 15, 15 }, kLightRed) == SurfaceStatus::DeviceFailure)
+                outcome.failingPSetAfter = i;
+        }
+        surface.setCheckpoint(nullptr);
+        return outcome;
+    };
+    const Outcome expected = paint(false);
+    const Outcome actual = paint(true);
+    EXPECT_EQ(actual.status, expected.status);
+    EXPECT_EQ(actual.raised, expected.raised);
+    EXPECT_TRUE(actual.pixels == expected.pixels);
+    EXPECT_EQ(actual.presents, expected.presents);
+    EXPECT_EQ(actual.failingPSetAfter, expected.failingPSetAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Surface, SurfacePSetEach,
+    testing::Values(PointRun { "presentingAtEachStop", 1, kLightRed, 0, -1 },
+        PointRun { "wideDotsPresentingAtEachStop", 3, kLightRed, 0, -1 },
+        PointRun { "failingWithinTheRun", 1, kLightRed, 1500, -1 },
+        PointRun { "failingAtItsFirstPoint", 2, kLightRed, 1, -1 },
+        PointRun { "failingAfterTheRunEndedByNoNumber", 1, kLightRed, 4000, -1 },
+        PointRun { "failingAfterARaisedError", 3, kLightRed, 3100, 2000 },
+        PointRun { "noColour", 1, Color::invalid(), 10, -1 },
+        PointRun { "noColourAndAFirstPointThatRaises", 1, Color::invalid(), 10, 0 }),
+    [](const auto& info) { return std::string(info.param.name); });
