@@ -26,18 +26,19 @@ template <DrawingSurface Target, typename Maths>
 {
     raiseOnFailure(surface.DrawWidth(3));
     const Color magenta = paletteColor(PaletteIndex::Magenta);
-    for (const double t : steppedRange(3.14, 0, -3.14 / 9999)) {
+    raiseOnFailure(PSetEach(surface, steppedRange(3.14, 0, -3.14 / 9999), magenta, [&](double t) {
         arch.push_back({ maths.Cos(t), maths.Sin(t) });
-        putPoint(surface, arch.back().cos * 3450 + 8350, 6000 - arch.back().sin * 1400, magenta);
-    }
+        return singlePrecisionPoint(arch.back().cos * 3450 + 8350, 6000 - arch.back().sin * 1400);
+    }));
 
     raiseOnFailure(surface.DrawWidth(2));
     int c = int(PaletteIndex::LightBlue);
     do {
         const Color color = QBColor(c);
         for (const int cx : steppedRange(6350, 10350, 800)) {
-            for (const ArchAngle& angle : arch)
-                putPoint(surface, cx + angle.cos * 400, 5900 - angle.sin * 600, color);
+            raiseOnFailure(PSetEach(surface, arch, color, [cx](const ArchAngle& angle) {
+                return singlePrecisionPoint(cx + angle.cos * 400, 5900 - angle.sin * 600);
+            }));
         }
         c = c + 1;
     } while (c != 15);
@@ -66,8 +67,8 @@ void CmdJgdd_Click(Target& surface, const Maths& maths = {})
         for (const double t : steppedRange(3.14, -3.14, -6.28 / 32)) {
             const double cosT = maths.Cos(t);
             const double sinT = maths.Sin(t);
-            for (const double r : steppedRange(666, 1800, 0.1))
-                putPoint(surface, 8000 + cosT * r, 2000 - sinT * r, color);
+            raiseOnFailure(PSetEach(surface, steppedRange(666, 1800, 0.1), color,
+                [cosT, sinT](double r) { return singlePrecisionPoint(8000 + cosT * r, 2000 - sinT * r); }));
         }
         c = c + 1;
     } while (c != 15);

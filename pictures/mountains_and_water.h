@@ -37,14 +37,12 @@ void CmdGsls_Click(Target& surface, const Maths& maths = {})
     do {
         const Color color = QBColor(c);
         if (mountain.empty()) {
-            for (const double x : steppedRange(555, 5555, 0.1)) {
+            raiseOnFailure(PSetEach(surface, steppedRange(555, 5555, 0.1), color, [&](double x) {
                 const double y = 3000 - (maths.Sin(x / 333) * 0.4) * x;
-                mountain.push_back(singlePrecisionPoint(x, y));
-                raiseOnFailure(surface.PSet(mountain.back(), color));
-            }
+                return mountain.emplace_back(singlePrecisionPoint(x, y));
+            }));
         } else {
-            for (const TwipPoint point : mountain)
-                raiseOnFailure(surface.PSet(point, color));
+            raiseOnFailure(PSetEach(surface, mountain, color, [](TwipPoint point) { return point; }));
         }
         c = c - 1;
     } while (c != 10);
@@ -58,8 +56,8 @@ void CmdGsls_Click(Target& surface, const Maths& maths = {})
             const int y = 7300 - 300 * k;
             const int x1 = 8350 - 800 * k;
             const int x2 = 8350 + 800 * k;
-            for (const double x : steppedRange(x1, x2, 0.1))
-                putPoint(surface, x, y, color);
+            raiseOnFailure(PSetEach(
+                surface, steppedRange(x1, x2, 0.1), color, [y](double x) { return singlePrecisionPoint(x, y); }));
         }
         c = c - 1;
     } while (c != 9);

@@ -27,9 +27,4 @@ inline TwipPoint singlePrecisionPoint(double x, double y)
     return { float(x), float(y) };
 }
 
-template <DrawingSurface Target> inline void putPoint(Target& surface, double x, double y, Color color)
-{
-    raiseOnFailure(surface.PSet(singlePrecisionPoint(x, y), color));
-}
-
 inline Color paletteColor(PaletteIndex index) { return QBColor(int(index)); }
