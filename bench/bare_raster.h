@@ -37,7 +37,7 @@ private:
 inline SurfaceStatus BareRaster::PSet(TwipPoint point, Color color)
 {
     LastDot unused;
-    paintPoint<Repeats::Paint>(raster(), m_drawWidth, m_dot.data(), m_toDevicePixels(point.x),
-        m_toDevicePixels(point.y), color.opaqueArgb(), unused, IgnoreTouched {});
+    paintPoint<Repeats::Paint>(
+        raster(), m_drawWidth, m_dot.data(), point, m_toDevicePixels, color.opaqueArgb(), unused, IgnoreTouched {});
     return SurfaceStatus::Ok;
 }

@@ -4,11 +4,13 @@
 // operations. The benchmark's bare raster calls the very same functions, so
 // both paint the same pixels by the same code.
 //
-// Positions are device pixels. The point functions report what they painted
+// Positions are device pixels, but for paintPoint's point, which comes in
+// twips with its conversion. The point functions report what they painted
 // through a callback, markTouched(left, top, right, bottom), which a caller
 // that keeps no dirty bounds passes as IgnoreTouched and the compiler drops.
 
 #include "pixel_geometry.h"
+#include "twips.h"
 
 #include <algorithm>
 #include <cmath>
@@ -105,19 +107,23 @@ enum class Repeats {
     Skip,
 };
 
-// A point at (u, v) with the pen: false when its dot lies wholly off the
-// layer, or (u, v) is not a number, and nothing was painted.
+// A point with the pen: false when its dot lies wholly off the layer, or the
+// point is not a number, and nothing was painted.
 //
 // Always inline: a loop of points that calls it keeps its state in registers,
 // which a call would make it store, and a compiler that sees the loop in
 // several runs of points would otherwise call it.
 template <Repeats repeats, typename MarkTouched>
-[[gnu::always_inline]] inline bool paintPoint(Raster raster, std::int64_t pen, const DotRow* rows, double u, double v,
-    std::uint32_t argb, LastDot& lastDot, MarkTouched&& markTouched)
+[[gnu::always_inline]] inline bool paintPoint(Raster raster, std::int64_t pen, const DotRow* rows, TwipPoint point,
+    TwipsToDevicePixels toDevicePixels, std::uint32_t argb, LastDot& lastDot, MarkTouched&& markTouched)
 {
     // Not a number fails these comparisons too, so the common case pays for
     // no separate check of its own.
     if (pen == 1) {
+        // A one-pixel dot below zero misses the layer whichever factor
+        // converts it, so the point takes the cheaper conversion.
+        const double u = toDevicePixels.atOrAboveZero(point.x);
+        const double v = toDevicePixels.atOrAboveZero(point.y);
         if (u >= 0 && u < double(raster.width) && v >= 0 && v < double(raster.height)) [[likely]] {
             // Both are non-negative here, so truncation is the floor.
             const std::int64_t x = std::int64_t(u);
@@ -126,8 +132,12 @@ template <Repeats repeats, typename MarkTouched>
             markTouched(x, y, x, y);
             return true;
         }
-    } else if (u > double(-pen) && u < double(raster.width + pen) && v > double(-pen)
-        && v < double(raster.height + pen)) [[likely]] {
+        return false;
+    }
+    const double u = toDevicePixels(point.x);
+    const double v = toDevicePixels(point.y);
+    if (u > double(-pen) && u < double(raster.width + pen) && v > double(-pen) && v < double(raster.height + pen))
+        [[likely]] {
         // Within these bounds the floors convert safely.
         const std::int64_t x = std::int64_t(std::floor(u));
         const std::int64_t y = std::int64_t(std::floor(v));

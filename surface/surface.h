@@ -166,8 +166,8 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
     const auto markTouched = [this](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
         markDirty(left, top, right, bottom);
     };
-    if (paintPoint<Repeats::Skip>(raster(), m_drawWidth, m_dot.data(), m_toDevicePixels(point.x),
-            m_toDevicePixels(point.y), color.opaqueArgb(), m_lastDot, markTouched)) [[likely]]
+    if (paintPoint<Repeats::Skip>(raster(), m_drawWidth, m_dot.data(), point, m_toDevicePixels, color.opaqueArgb(),
+            m_lastDot, markTouched)) [[likely]]
         return SurfaceStatus::Ok;
     return missedPointStatus(point);
 }
@@ -214,8 +214,8 @@ SurfaceStatus Surface::PSetEach(const Counters& counters, Color color, PointAt&&
         for (; untilStop > 1 && counter != end; ++counter) {
             const TwipPoint point = pointOf(*counter);
             m_untilStop = --untilStop;
-            if (!paintPoint<Repeats::Skip>(layer, pen, dot, toDevicePixels(point.x), toDevicePixels(point.y), argb,
-                    m_lastDot, markTouched)) [[unlikely]] {
+            if (!paintPoint<Repeats::Skip>(layer, pen, dot, point, toDevicePixels, argb, m_lastDot, markTouched))
+                [[unlikely]] {
                 if (const SurfaceStatus status = missedPointStatus(point); status != SurfaceStatus::Ok)
                     return status;
             }

@@ -59,6 +59,8 @@ public:
     explicit TwipsToDevicePixels(double devicePixelRatio);
 
     double operator()(double twips) const { return twips * (twips < 0 ? m_belowExact : m_aboveExact); }
+    // The same at or above zero; below zero, a negative number all the same.
+    double atOrAboveZero(double twips) const { return twips * m_aboveExact; }
 
 private:
     double m_aboveExact;

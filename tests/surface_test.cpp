@@ -95,13 +95,19 @@ TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
     }
 
     // Every pixel edge, left and right of the origin, at the edge of a wide
-    // dot: a point on an edge belongs to the pixel that begins there.
-    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
-    for (int edge = -200; edge <= 1200; ++edge) {
-        ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
-        ASSERT_EQ(surface.PSet({ 15.0f * edge, 15.0f * 20 }, kLightRed), SurfaceStatus::Ok);
-        const PixelRect clipped { std::max(edge - 1, 0), 19, std::min(edge, kMaximized.width - 1), 20 };
-        ASSERT_EQ(footprint(surface).bounds, clipped.isEmpty() ? PixelRect {} : clipped) << "edge " << edge;
+    // dot: a point on an edge belongs to the pixel that begins there. The
+    // wider dot reaches the layer from the edges left of it.
+    for (const auto& [width, lastEdge] : { std::pair { 2, 1200 }, std::pair { 3, 2 } }) {
+        ASSERT_EQ(surface.DrawWidth(width), SurfaceStatus::Ok);
+        for (int edge = -200; edge <= lastEdge; ++edge) {
+            ASSERT_EQ(surface.Cls(), SurfaceStatus::Ok);
+            ASSERT_EQ(surface.PSet({ 15.0f * edge, 15.0f * 20 }, kLightRed), SurfaceStatus::Ok);
+            const int left = edge - width / 2;
+            const PixelRect clipped { std::max(left, 0), 20 - width / 2,
+                std::min(left + width - 1, kMaximized.width - 1), 20 - width / 2 + width - 1 };
+            ASSERT_EQ(footprint(surface).bounds, clipped.isEmpty() ? PixelRect {} : clipped)
+                << "pen " << width << ", edge " << edge;
+        }
     }
 }
 
