@@ -20,10 +20,11 @@ struct StandardMaths {
 // floating-point fault and raises the run-time error.
 inline TwipPoint singlePrecisionPoint(double x, double y)
 {
-    if (std::isnan(x) || std::isnan(y)) [[unlikely]]
-        raiseRunTimeError(FloatingPointFault::InvalidOperation);
+    // Not a number fails this comparison too, so a point pays for one test;
+    // which fault it was is sorted out only when there is one.
     if (!(std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX)) [[unlikely]]
-        raiseRunTimeError(FloatingPointFault::Overflow);
+        raiseRunTimeError(
+            std::isnan(x) || std::isnan(y) ? FloatingPointFault::InvalidOperation : FloatingPointFault::Overflow);
     return { float(x), float(y) };
 }
 
