@@ -86,6 +86,9 @@ public:
 private:
     [[nodiscard]] bool countOperation();
     [[nodiscard]] bool stopAtCheckpoint();
+    template <typename Counter, typename End, typename PointAt>
+    [[nodiscard]] SurfaceStatus setPointsShortOfCheckpoint(
+        Counter& counter, const End& end, std::uint32_t argb, const PointAt& pointAt);
     Checkpoint& checkpoint() { return m_checkpoint ? *m_checkpoint : m_presentingCheckpoint; }
     void markDirty(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
     void markDirty(PixelRect rect);
@@ -172,13 +175,61 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
     return missedPointStatus(point);
 }
 
-// The points short of the next checkpoint run in an inner loop that calls
-// nothing and keeps what it reads of the surface in locals; the point that
-// reaches the checkpoint goes through PSet. A call anywhere in a loop, even
-// on a path taken once in a thousand points, makes a compiler keep the loop's
-// state in memory, and the engines that run the web build most of all. What
-// the loop changes is stored as it changes, so that a run-time error raised
-// by pointAt leaves the surface as PSet would.
+// The points from counter on, up to the one that reaches the next checkpoint;
+// leaves counter at the first point it did not set. Its loop calls nothing
+// and keeps what it reads of the surface in locals. What it changes is
+// stored as it changes, so that a run-time error raised by pointAt leaves the
+// surface as PSet would.
+//
+// A function of its own, and not inlined: a call anywhere in a loop's
+// function, even the checkpoint's once in a thousand points, makes the
+// browsers' compilers keep the loop's counter and locals in memory.
+template <typename Counter, typename End, typename PointAt>
+[[gnu::noinline]] SurfaceStatus Surface::setPointsShortOfCheckpoint(
+    Counter& counter, const End& end, std::uint32_t argb, const PointAt& pointAt)
+{
+    const Raster layer = raster();
+    const TwipsToDevicePixels toDevicePixels = m_toDevicePixels;
+    const std::int64_t pen = m_drawWidth;
+    const DotRow* const dot = m_dot.data();
+    std::int64_t untilStop = m_untilStop;
+    std::int64_t dirtyLeft = m_dirtyLeft;
+    std::int64_t dirtyTop = m_dirtyTop;
+    std::int64_t dirtyRight = m_dirtyRight;
+    std::int64_t dirtyBottom = m_dirtyBottom;
+    const auto markTouched = [&](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+        if (left < dirtyLeft) [[unlikely]]
+            m_dirtyLeft = dirtyLeft = left;
+        if (top < dirtyTop) [[unlikely]]
+            m_dirtyTop = dirtyTop = top;
+        if (right > dirtyRight) [[unlikely]]
+            m_dirtyRight = dirtyRight = right;
+        if (bottom > dirtyBottom) [[unlikely]]
+            m_dirtyBottom = dirtyBottom = bottom;
+    };
+    // Copies of their own, which the compiler can keep in registers: what a
+    // caller's point function captures might otherwise share memory with the
+    // layer's words, and be read again after every store.
+    const auto pointOf = pointAt;
+    auto at = counter;
+    for (; untilStop > 1 && at != end; ++at) {
+        const TwipPoint point = pointOf(*at);
+        m_untilStop = --untilStop;
+        if (!paintPoint<Repeats::Skip>(layer, pen, dot, point, toDevicePixels, argb, m_lastDot, markTouched))
+            [[unlikely]] {
+            if (const SurfaceStatus status = missedPointStatus(point); status != SurfaceStatus::Ok)
+                return status;
+        }
+    }
+    counter = at;
+    return SurfaceStatus::Ok;
+}
+
+// The point that reaches a checkpoint goes through PSet, and the points
+// between run in setPointsShortOfCheckpoint. It is called from two places,
+// the run before the first checkpoint and the run after each: the web
+// build's optimizer inlines a function that has one caller, whatever its
+// size.
 template <typename Counters, typename PointAt>
 SurfaceStatus Surface::PSetEach(const Counters& counters, Color color, PointAt&& pointAt)
 {
@@ -188,43 +239,12 @@ SurfaceStatus Surface::PSetEach(const Counters& counters, Color color, PointAt&&
         // Fails at the first point, as PSet would.
         return counter != end ? PSet(pointAt(*counter), color) : SurfaceStatus::Ok;
     const std::uint32_t argb = color.opaqueArgb();
-    // A copy of its own, which the compiler can keep in registers.
-    const auto pointOf = pointAt;
-    while (counter != end) {
-        // Read anew after each checkpoint, which may have presented.
-        const Raster layer = raster();
-        const TwipsToDevicePixels toDevicePixels = m_toDevicePixels;
-        const std::int64_t pen = m_drawWidth;
-        const DotRow* const dot = m_dot.data();
-        std::int64_t untilStop = m_untilStop;
-        std::int64_t dirtyLeft = m_dirtyLeft;
-        std::int64_t dirtyTop = m_dirtyTop;
-        std::int64_t dirtyRight = m_dirtyRight;
-        std::int64_t dirtyBottom = m_dirtyBottom;
-        const auto markTouched = [&](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
-            if (left < dirtyLeft) [[unlikely]]
-                m_dirtyLeft = dirtyLeft = left;
-            if (top < dirtyTop) [[unlikely]]
-                m_dirtyTop = dirtyTop = top;
-            if (right > dirtyRight) [[unlikely]]
-                m_dirtyRight = dirtyRight = right;
-            if (bottom > dirtyBottom) [[unlikely]]
-                m_dirtyBottom = dirtyBottom = bottom;
-        };
-        for (; untilStop > 1 && counter != end; ++counter) {
-            const TwipPoint point = pointOf(*counter);
-            m_untilStop = --untilStop;
-            if (!paintPoint<Repeats::Skip>(layer, pen, dot, point, toDevicePixels, argb, m_lastDot, markTouched))
-                [[unlikely]] {
-                if (const SurfaceStatus status = missedPointStatus(point); status != SurfaceStatus::Ok)
-                    return status;
-            }
-        }
-        if (counter != end) {
-            if (const SurfaceStatus status = PSet(pointOf(*counter), color); status != SurfaceStatus::Ok)
-                return status;
-            ++counter;
-        }
+    SurfaceStatus status = setPointsShortOfCheckpoint(counter, end, argb, pointAt);
+    while (status == SurfaceStatus::Ok && counter != end) {
+        status = PSet(pointAt(*counter), color);
+        ++counter;
+        if (status == SurfaceStatus::Ok)
+            status = setPointsShortOfCheckpoint(counter, end, argb, pointAt);
     }
-    return SurfaceStatus::Ok;
+    return status;
 }
