@@ -98,21 +98,41 @@ export function decodePng(png) {
     const raw = inflateSync(Buffer.concat(data));
     const stride = width * channels;
     const rows = Buffer.alloc(stride * height);
+    // Row by row, a filter's loop of its own: choosing the filter for each
+    // byte made a screenshot at ratio 2 take a second to read.
+    const zero = Buffer.alloc(stride);
     for (let y = 0; y < height; ++y) {
-        const filter = raw[y * (stride + 1)];
-        for (let i = 0; i < stride; ++i) {
-            const a = i >= channels ? rows[y * stride + i - channels] : 0;
-            const b = y ? rows[(y - 1) * stride + i] : 0;
-            const c = i >= channels && y ? rows[(y - 1) * stride + i - channels] : 0;
-            const p = a + b - c;
-            const [pa, pb, pc] = [Math.abs(p - a), Math.abs(p - b), Math.abs(p - c)];
-            const predicted = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
-            rows[y * stride + i] = raw[y * (stride + 1) + 1 + i] + predicted;
+        const [filter, line] = [raw[y * (stride + 1)], raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1))];
+        const row = rows.subarray(y * stride, (y + 1) * stride);
+        const up = y ? rows.subarray((y - 1) * stride, y * stride) : zero;
+        const left = (i) => (i >= channels ? row[i - channels] : 0);
+        const upLeft = (i) => (i >= channels ? up[i - channels] : 0);
+        if (filter === 0) {
+            line.copy(row);
+        } else if (filter === 1) {
+            for (let i = 0; i < stride; ++i)
+                row[i] = line[i] + left(i);
+        } else if (filter === 2) {
+            for (let i = 0; i < stride; ++i)
+                row[i] = line[i] + up[i];
+        } else if (filter === 3) {
+            for (let i = 0; i < stride; ++i)
+                row[i] = line[i] + ((left(i) + up[i]) >> 1);
+        } else if (filter === 4) {
+            for (let i = 0; i < stride; ++i) {
+                const [a, b, c] = [left(i), up[i], upLeft(i)];
+                const [pa, pb, pc] = [Math.abs(b - c), Math.abs(a - c), Math.abs(a + b - 2 * c)];
+                row[i] = line[i] + (pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+            }
+        } else {
+            throw new Error(`a screenshot's row with filter ${filter}, which PNG does not have`);
         }
     }
+    if (channels === 4)
+        return { width, height, rgba: rows };
     const rgba = Buffer.alloc(width * height * 4, 255);
     for (let i = 0; i < width * height; ++i)
-        rows.copy(rgba, i * 4, i * channels, (i + 1) * channels);
+        [rgba[i * 4], rgba[i * 4 + 1], rgba[i * 4 + 2]] = [rows[i * 3], rows[i * 3 + 1], rows[i * 3 + 2]];
     return { width, height, rgba };
 }
 
