@@ -89,6 +89,9 @@ private:
     template <typename Counter, typename End, typename PointAt>
     [[nodiscard]] SurfaceStatus setPointsShortOfCheckpoint(
         Counter& counter, const End& end, std::uint32_t argb, const PointAt& pointAt);
+    template <typename Counter, typename End, typename PointAt>
+    [[nodiscard]] bool nextPointOffPixel(Counter& counter, const End& end, const PointAt& pointAt,
+        std::int64_t& untilStop, TwipsToDevicePixels::Span spanX, TwipsToDevicePixels::Span spanY, TwipPoint& point);
     Checkpoint& checkpoint() { return m_checkpoint ? *m_checkpoint : m_presentingCheckpoint; }
     void markDirty(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
     void markDirty(PixelRect rect);
@@ -176,14 +179,14 @@ inline SurfaceStatus Surface::PSet(TwipPoint point, Color color)
 }
 
 // The points from counter on, up to the one that reaches the next checkpoint;
-// leaves counter at the first point it did not set. Its loop calls nothing
-// and keeps what it reads of the surface in locals. What it changes is
-// stored as it changes, so that a run-time error raised by pointAt leaves the
-// surface as PSet would.
+// leaves counter at the first point it did not set. It keeps what it reads
+// of the surface in locals. What it changes is stored as it changes, so that
+// a run-time error raised by pointAt leaves the surface as PSet would.
 //
 // A function of its own, and not inlined: a call anywhere in a loop's
 // function, even the checkpoint's once in a thousand points, makes the
-// browsers' compilers keep the loop's counter and locals in memory.
+// browsers' compilers keep the loop's counter and locals in memory. Its one
+// call is to the loop that most points take, once per pixel.
 template <typename Counter, typename End, typename PointAt>
 [[gnu::noinline]] SurfaceStatus Surface::setPointsShortOfCheckpoint(
     Counter& counter, const End& end, std::uint32_t argb, const PointAt& pointAt)
@@ -211,18 +214,55 @@ template <typename Counter, typename End, typename PointAt>
     // caller's point function captures might otherwise share memory with the
     // layer's words, and be read again after every store.
     const auto pointOf = pointAt;
+    // The twips of the pixel painted last, which has nothing left to paint
+    // for them; twips below zero are left to the conversion.
+    TwipsToDevicePixels::Span spanX;
+    TwipsToDevicePixels::Span spanY;
     auto at = counter;
-    for (; untilStop > 1 && at != end; ++at) {
-        const TwipPoint point = pointOf(*at);
-        m_untilStop = --untilStop;
+    TwipPoint point;
+    while (nextPointOffPixel(at, end, pointOf, untilStop, spanX, spanY, point)) {
         if (!paintPoint<Repeats::Skip>(layer, pen, dot, point, toDevicePixels, argb, m_lastDot, markTouched))
             [[unlikely]] {
             if (const SurfaceStatus status = missedPointStatus(point); status != SurfaceStatus::Ok)
                 return status;
+        } else if (point.x >= 0 && point.y >= 0) {
+            spanX = toDevicePixels.spanOfPixel(std::int64_t(toDevicePixels.atOrAboveZero(point.x)));
+            spanY = toDevicePixels.spanOfPixel(std::int64_t(toDevicePixels.atOrAboveZero(point.y)));
         }
     }
     counter = at;
     return SurfaceStatus::Ok;
+}
+
+// Counts the points from counter on, short of the next checkpoint, that land
+// in the pixel whose twips are spanX and spanY, and stops after the first
+// that does not: true, with that point, counted and passed. A run of points
+// lands on the same pixel many times over, a hundred in a row with a
+// one-pixel pen, and this loop is all they cost.
+//
+// Not inlined, and free of calls, so that the browsers' compilers keep its
+// few values in registers; they spill what a large loop keeps.
+template <typename Counter, typename End, typename PointAt>
+[[gnu::noinline]] bool Surface::nextPointOffPixel(Counter& counter, const End& end, const PointAt& pointAt,
+    std::int64_t& untilStop, TwipsToDevicePixels::Span spanX, TwipsToDevicePixels::Span spanY, TwipPoint& point)
+{
+    const auto pointOf = pointAt;
+    auto at = counter;
+    std::int64_t left = untilStop;
+    bool found = false;
+    while (left > 1 && at != end) {
+        const TwipPoint next = pointOf(*at);
+        ++at;
+        m_untilStop = --left;
+        if (!spanX.contains(next.x) || !spanY.contains(next.y)) {
+            point = next;
+            found = true;
+            break;
+        }
+    }
+    counter = at;
+    untilStop = left;
+    return found;
 }
 
 // The point that reaches a checkpoint goes through PSet, and the points

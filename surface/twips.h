@@ -62,6 +62,40 @@ public:
     // The same at or above zero; below zero, a negative number all the same.
     double atOrAboveZero(double twips) const { return twips * m_aboveExact; }
 
+    // Twips whose atOrAboveZero conversion truncates to `pixel`, which must
+    // be one that some twips at or above zero convert to: all of them, or
+    // all but a float at an edge, and never any of another pixel.
+    struct Span {
+        // Empty: no twips lie in it, not even those that are not a number.
+        float first = 1;
+        float last = 0;
+
+        bool contains(float twips) const { return twips >= first && twips <= last; }
+    };
+    // Inline and free of calls, for the point loop that asks it.
+    Span spanOfPixel(std::int64_t pixel) const
+    {
+        const auto landsIn = [this](float twips) { return std::int64_t(atOrAboveZero(twips)); };
+        // Non-negative floats follow their bit patterns in order. (The web
+        // build's library has no std::bit_cast; its compiler has this.)
+        const auto step = [](float twips, std::int32_t by) {
+            return __builtin_bit_cast(float, __builtin_bit_cast(std::uint32_t, twips) + std::uint32_t(by));
+        };
+        const auto below = [step](float twips) { return step(twips, -1); };
+        const auto above = [step](float twips) { return step(twips, 1); };
+        // Division lands within a float of each edge. The conversion never
+        // falls as the twips rise, so an end stepped inwards until it
+        // converts to the pixel lies in it, and so does all between. An end
+        // that division left a float inside the pixel stays there, which
+        // costs the points beyond it only their conversion.
+        Span span { float(double(pixel) / m_aboveExact), float(double(pixel + 1) / m_aboveExact) };
+        while (landsIn(span.first) < pixel)
+            span.first = above(span.first);
+        while (span.last > 0 && landsIn(span.last) > pixel)
+            span.last = below(span.last);
+        return span;
+    }
+
 private:
     double m_aboveExact;
     double m_belowExact;

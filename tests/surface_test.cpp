@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -109,6 +110,31 @@ TEST(SurfacePSet, widthOneSetsExactlyThePixelHoldingThePoint)
                 << "pen " << width << ", edge " << edge;
         }
     }
+}
+
+// A run of points skips those in the twips of the pixel it painted last:
+// twips that convert to that pixel, and at these densities all of them. Its
+// first and last float convert to it, the floats just outside do not, and
+// what is not a number is in no pixel.
+TEST(TwipsSpan, holdsExactlyTheTwipsThatLandInThePixel)
+{
+    for (const double ratio : { 1.0, 2.0, 1.25, 0.5, 3.0, 0.2795 }) {
+        const TwipsToDevicePixels toDevicePixels(ratio);
+        const auto landsIn = [&](float twips) { return std::int64_t(toDevicePixels.atOrAboveZero(twips)); };
+        for (const std::int64_t pixel : { 0, 1, 2, 37, 533, 1279, 4095, 8191 }) {
+            const TwipsToDevicePixels::Span span = toDevicePixels.spanOfPixel(pixel);
+            SCOPED_TRACE(testing::Message() << "ratio " << ratio << ", pixel " << pixel);
+            EXPECT_EQ(landsIn(span.first), pixel);
+            EXPECT_EQ(landsIn(span.last), pixel);
+            if (pixel == 0)
+                EXPECT_EQ(span.first, 0.0f);
+            else
+                EXPECT_EQ(landsIn(std::nextafter(span.first, 0.0f)), pixel - 1);
+            EXPECT_EQ(landsIn(std::nextafter(span.last, FLT_MAX)), pixel + 1);
+            EXPECT_FALSE(span.contains(std::numeric_limits<float>::quiet_NaN()));
+        }
+    }
+    EXPECT_FALSE(TwipsToDevicePixels::Span {}.contains(0.0f));
 }
 
 struct DotCase {
