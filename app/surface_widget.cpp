@@ -44,12 +44,14 @@ QRect SurfaceWidget::deviceRectFromLogical(const QRect& rect) const
     return device.toAlignedRect();
 }
 
-void SurfaceWidget::present(PixelRect deviceRect)
+void SurfaceWidget::present(std::span<const PixelRect> deviceRects)
 {
     const double ratio = m_surface.devicePixelRatio();
-    const QRectF logical(
-        deviceRect.left / ratio, deviceRect.top / ratio, deviceRect.width() / ratio, deviceRect.height() / ratio);
-    repaint(logical.toAlignedRect());
+    QRegion region;
+    for (const PixelRect& rect : deviceRects)
+        region
+            += QRectF(rect.left / ratio, rect.top / ratio, rect.width() / ratio, rect.height() / ratio).toAlignedRect();
+    repaint(region);
 }
 
 void SurfaceWidget::dropPainting(const QRegion& region)
@@ -92,8 +94,10 @@ void SurfaceWidget::paintEvent(QPaintEvent* event)
 {
     matchLayerToWidget();
     QPainter painter(this);
-    const QRect target = event->rect();
-    painter.drawImage(target, layer(), deviceRectFromLogical(target));
+    // Rectangle by rectangle: a frame's region may be four thin edges of a
+    // box around the whole panel.
+    for (const QRect& target : event->region())
+        painter.drawImage(target, layer(), deviceRectFromLogical(target));
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event)

@@ -27,7 +27,7 @@ public:
 
     // Repaints now, without the event loop, so painting shows while a
     // handler runs.
-    void present(PixelRect deviceRect) override;
+    void present(std::span<const PixelRect> deviceRects) override;
 
     // Drops the painting in a region the window system asks to be redrawn,
     // given in this widget's coordinates.

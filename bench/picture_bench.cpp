@@ -59,12 +59,12 @@ public:
     {
     }
 
-    void present(PixelRect deviceRect) override
+    void present(std::span<const PixelRect> deviceRects) override
     {
         ++m_count;
         const Clock::time_point start = Clock::now();
         m_longestGap = std::max(m_longestGap, Milliseconds(start - m_lastEnd));
-        m_window->present(deviceRect);
+        m_window->present(deviceRects);
         m_lastEnd = Clock::now();
         m_presenting += m_lastEnd - start;
     }

@@ -5,15 +5,17 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 class Surface;
 
-// Puts a changed region of the layer on the screen before it returns. It must
-// not run the event loop: the handler that is painting still owns the thread.
+// Puts the changed regions of the layer on the screen, as one frame, before it
+// returns: a few rectangles, none empty. It must not run the event loop: the
+// handler that is painting still owns the thread.
 class Presenter {
 public:
     virtual ~Presenter() = default;
-    virtual void present(PixelRect deviceRect) = 0;
+    virtual void present(std::span<const PixelRect> deviceRects) = 0;
 };
 
 // Every so many drawing operations the surface stops at its checkpoint, which

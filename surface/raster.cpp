@@ -30,15 +30,15 @@ PixelRect fillRect(
     return { int(left), int(top), int(right), int(bottom) };
 }
 
-PixelRect paintBox(Raster raster, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t pen,
+BoxEdges paintBox(Raster raster, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t pen,
     std::uint32_t argb)
 {
     const std::int64_t before = pen / 2;
     const std::int64_t after = pen - 1 - before;
-    PixelRect touched = fillRect(raster, x1 - before, y1 - before, x2 + after, y1 + after, argb);
-    touched = touched.united(fillRect(raster, x1 - before, y2 - before, x2 + after, y2 + after, argb));
-    touched = touched.united(fillRect(raster, x1 - before, y1 - before, x1 + after, y2 + after, argb));
-    return touched.united(fillRect(raster, x2 - before, y1 - before, x2 + after, y2 + after, argb));
+    return { fillRect(raster, x1 - before, y1 - before, x2 + after, y1 + after, argb),
+        fillRect(raster, x1 - before, y2 - before, x2 + after, y2 + after, argb),
+        fillRect(raster, x1 - before, y1 - before, x1 + after, y2 + after, argb),
+        fillRect(raster, x2 - before, y1 - before, x2 + after, y2 + after, argb) };
 }
 
 PixelRect paintRing(

@@ -13,6 +13,7 @@
 #include "twips.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -50,8 +51,9 @@ PixelRect fillRect(
 // The band a box outline of pen `pen` paints, corners at pixels (x1, y1) and
 // (x2, y2) with x1 <= x2 and y1 <= y2; each edge is the band a dot of the pen
 // sweeps along it, so the box meets a point drawn on its corner exactly.
-// Returns the bounds of what it painted.
-PixelRect paintBox(Raster raster, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t pen,
+// Returns what it painted of each edge: top, bottom, left, right.
+using BoxEdges = std::array<PixelRect, 4>;
+BoxEdges paintBox(Raster raster, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t pen,
     std::uint32_t argb);
 
 // The ring a pen `pen` pixels wide draws around the pixel (centreX, centreY)

@@ -1,6 +1,7 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <thread>
 
@@ -58,7 +59,10 @@ SurfaceStatus Surface::Line(TwipPoint from, TwipPoint to, Color color, LineShape
     case LineShape::BoxOutline: {
         const auto [x1, x2] = std::minmax({ pixelFromTwips(from.x), pixelFromTwips(to.x) });
         const auto [y1, y2] = std::minmax({ pixelFromTwips(from.y), pixelFromTwips(to.y) });
-        markDirty(paintBox(raster(), x1, y1, x2, y2, m_drawWidth, color.opaqueArgb()));
+        // An earlier box's edges, not yet presented, join the rest.
+        for (const PixelRect edge : m_dirtyEdges)
+            markDirty(edge);
+        m_dirtyEdges = paintBox(raster(), x1, y1, x2, y2, m_drawWidth, color.opaqueArgb());
         break;
     }
     }
@@ -89,6 +93,7 @@ SurfaceStatus Surface::Cls()
     const PixelRect painted = paintedSinceCleared();
     clear(raster(), painted);
     m_presentedPainting = {};
+    clearDirty();
     markDirty(painted);
     return SurfaceStatus::Ok;
 }
@@ -165,6 +170,8 @@ void Surface::shrink(PixelSize devicePixels)
     const PixelRect kept = painted.intersected({ 0, 0, int(width) - 1, int(height) - 1 });
     m_dirtyRight = std::min(m_dirtyRight, m_width - 1);
     m_dirtyBottom = std::min(m_dirtyBottom, m_height - 1);
+    for (PixelRect& edge : m_dirtyEdges)
+        edge = edge.intersected(kept);
     m_presentedPainting = m_presentedPainting.intersected(kept);
 }
 
@@ -188,14 +195,22 @@ void Surface::clearDirty()
 {
     m_dirtyLeft = m_dirtyTop = std::numeric_limits<int>::max();
     m_dirtyRight = m_dirtyBottom = -1;
+    m_dirtyEdges = {};
+}
+
+PixelRect Surface::dirtyBounds() const
+{
+    if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
+        return {};
+    return { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
 }
 
 PixelRect Surface::paintedSinceCleared() const
 {
-    PixelRect dirty;
-    if (m_dirtyLeft <= m_dirtyRight && m_dirtyTop <= m_dirtyBottom)
-        dirty = { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
-    return m_presentedPainting.united(dirty).intersected({ 0, 0, int(m_width) - 1, int(m_height) - 1 });
+    PixelRect painted = m_presentedPainting.united(dirtyBounds());
+    for (const PixelRect edge : m_dirtyEdges)
+        painted = painted.united(edge);
+    return painted.intersected({ 0, 0, int(m_width) - 1, int(m_height) - 1 });
 }
 
 void Surface::markDirty(PixelRect rect)
@@ -226,13 +241,22 @@ void Surface::setCheckpoint(Checkpoint* checkpoint)
 
 void Surface::present()
 {
-    if (m_dirtyLeft > m_dirtyRight || m_dirtyTop > m_dirtyBottom)
-        return;
-    const PixelRect rect { int(m_dirtyLeft), int(m_dirtyTop), int(m_dirtyRight), int(m_dirtyBottom) };
-    m_presentedPainting = m_presentedPainting.united(rect);
+    const PixelRect bounds = dirtyBounds();
+    std::array<PixelRect, std::tuple_size_v<BoxEdges> + 1> shown;
+    std::size_t count = 0;
+    for (const PixelRect edge : m_dirtyEdges) {
+        if (!edge.isEmpty() && edge.united(bounds) != bounds)
+            shown[count++] = edge;
+    }
+    if (!bounds.isEmpty())
+        shown[count++] = bounds;
     clearDirty();
+    if (count == 0)
+        return;
+    for (std::size_t i = 0; i < count; ++i)
+        m_presentedPainting = m_presentedPainting.united(shown[i]);
     if (m_presenter)
-        m_presenter->present(rect);
+        m_presenter->present({ shown.data(), count });
 }
 
 PresentingCheckpoint::PresentingCheckpoint(Clock clock)

@@ -96,6 +96,7 @@ private:
     void markDirty(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
     void markDirty(PixelRect rect);
     void clearDirty();
+    PixelRect dirtyBounds() const;
     PixelRect paintedSinceCleared() const;
     void replaceLayer(std::uint32_t* pixels, std::int64_t width, std::int64_t height);
     Raster raster() { return { m_pixels, m_width, m_height }; }
@@ -118,9 +119,14 @@ private:
     std::int64_t m_dirtyTop = std::numeric_limits<int>::max();
     std::int64_t m_dirtyRight = -1;
     std::int64_t m_dirtyBottom = -1;
+    // The edges of the last box outline painted since the last present, kept
+    // apart from the dirty bounds: a present shows a frame around the whole
+    // panel as four thin bands, not as all it encloses.
+    BoxEdges m_dirtyEdges {};
     // What was painted and presented since the layer was last cleared; with
-    // the dirty bounds it is all that clearing, erasing or shrinking need to
-    // touch. Kept apart from the dirty bounds so that a point costs no more.
+    // the dirty bounds and edges it is all that clearing, erasing or
+    // shrinking need to touch. Kept apart from the dirty bounds so that a
+    // point costs no more.
     PixelRect m_presentedPainting;
 
     Presenter* m_presenter = nullptr;

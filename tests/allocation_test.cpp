@@ -35,7 +35,7 @@ public:
 class IgnoringPresenter : public Presenter {
 public:
     int presents = 0;
-    void present(PixelRect) override { ++presents; }
+    void present(std::span<const PixelRect>) override { ++presents; }
 };
 
 constexpr PixelSize kMaximized { 1280, 1024 };

@@ -70,7 +70,7 @@ TEST(PacedClicks, paintTheSamePictureGrowingAtTheDisplaysRateAndNoSoonerThanTheP
     std::vector<std::tuple<nanoseconds, bool, bool>> shown;
     struct : Presenter {
         std::function<void()> watch;
-        void present(PixelRect) override { watch(); }
+        void present(std::span<const PixelRect>) override { watch(); }
     } presenter;
     presenter.watch = [&] { shown.emplace_back(now - start, surface.pixel(1, 300), surface.pixel(500, 406)); };
     surface.setPresenter(&presenter);

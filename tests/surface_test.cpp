@@ -65,7 +65,10 @@ Footprint footprint(const Surface& surface)
 class RecordingPresenter : public Presenter {
 public:
     std::vector<PixelRect> rects;
-    void present(PixelRect deviceRect) override { rects.push_back(deviceRect); }
+    void present(std::span<const PixelRect> deviceRects) override
+    {
+        rects.insert(rects.end(), deviceRects.begin(), deviceRects.end());
+    }
 };
 
 } // namespace
@@ -470,6 +473,26 @@ TEST(SurfacePresenting, presenterGetsTheBoundsOfWhatChanged)
     surface.present();
     ASSERT_EQ(presenter.rects.size(), 2u);
     EXPECT_EQ(presenter.rects[1], rect(199, 199, 3, 3));
+
+    // A box outline shows as its four edges, not as all it encloses. An
+    // earlier box not yet shown joins the rest.
+    presenter.rects.clear();
+    ASSERT_EQ(surface.DrawWidth(2), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Line({ 150, 150 }, { 450, 300 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.Line({ 40, 40 }, { 11950, 8220 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 3000, 3000 }, kLightRed), SurfaceStatus::Ok);
+    surface.present();
+    EXPECT_EQ(presenter.rects,
+        (std::vector<PixelRect> {
+            { 1, 1, 796, 2 }, { 1, 547, 796, 548 }, { 1, 1, 2, 548 }, { 795, 1, 796, 548 }, { 9, 9, 200, 200 } }));
+
+    // Within what the points painted, the edges show with them.
+    presenter.rects.clear();
+    ASSERT_EQ(surface.Line({ 150, 150 }, { 450, 300 }, kLightRed, LineShape::BoxOutline), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 0, 0 }, kLightRed), SurfaceStatus::Ok);
+    ASSERT_EQ(surface.PSet({ 600, 600 }, kLightRed), SurfaceStatus::Ok);
+    surface.present();
+    EXPECT_EQ(presenter.rects, (std::vector<PixelRect> { { 0, 0, 40, 40 } }));
 }
 
 // A clock that moves one millisecond each time it is read stands in for a
@@ -489,7 +512,7 @@ TEST(SurfacePresenting, paintingShowsWhileAPictureRuns)
     class WatchingPresenter : public Presenter {
     public:
         std::function<void()> watch;
-        void present(PixelRect) override { watch(); }
+        void present(std::span<const PixelRect>) override { watch(); }
     } presenter;
     presenter.watch = [&] { shown.push_back({ painted(surface, 1, 300), painted(surface, 500, 406) }); };
     surface.setPresenter(&presenter);

@@ -31,7 +31,14 @@ public:
     {
     }
 
-    void present(PixelRect rect) override
+    void present(std::span<const PixelRect> rects) override
+    {
+        for (const PixelRect rect : rects)
+            presentRect(rect);
+    }
+
+private:
+    void presentRect(PixelRect rect)
     {
         const PixelSize size = m_surface.size();
         const PixelRect shown { std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, size.width - 1),
@@ -53,7 +60,6 @@ public:
             shown.left, shown.top, shown.width(), shown.height(), reinterpret_cast<const std::uint8_t*>(m_rgba.data()));
     }
 
-private:
     const Surface& m_surface;
     // Kept between presents, so that a picture allocates only while its
     // painted region grows.
