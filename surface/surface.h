@@ -246,8 +246,9 @@ template <typename Counter, typename End, typename PointAt>
 // lands on the same pixel many times over, a hundred in a row with a
 // one-pixel pen, and this loop is all they cost.
 //
-// Not inlined, and free of calls, so that the browsers' compilers keep its
-// few values in registers; they spill what a large loop keeps.
+// Not inlined, and calling nothing but what the point function calls, so
+// that the browsers' compilers keep its few values in registers; they spill
+// what a large loop keeps.
 template <typename Counter, typename End, typename PointAt>
 [[gnu::noinline]] bool Surface::nextPointOffPixel(Counter& counter, const End& end, const PointAt& pointAt,
     std::int64_t& untilStop, TwipsToDevicePixels::Span spanX, TwipsToDevicePixels::Span spanY, TwipPoint& point)
