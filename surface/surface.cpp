@@ -241,21 +241,21 @@ void Surface::setCheckpoint(Checkpoint* checkpoint)
 
 void Surface::present()
 {
-    const PixelRect bounds = dirtyBounds();
     std::array<PixelRect, std::tuple_size_v<BoxEdges> + 1> shown;
     std::size_t count = 0;
+    const auto show = [&](PixelRect rect) {
+        shown[count++] = rect;
+        m_presentedPainting = m_presentedPainting.united(rect);
+    };
+    const PixelRect bounds = dirtyBounds();
     for (const PixelRect edge : m_dirtyEdges) {
         if (!edge.isEmpty() && edge.united(bounds) != bounds)
-            shown[count++] = edge;
+            show(edge);
     }
     if (!bounds.isEmpty())
-        shown[count++] = bounds;
+        show(bounds);
     clearDirty();
-    if (count == 0)
-        return;
-    for (std::size_t i = 0; i < count; ++i)
-        m_presentedPainting = m_presentedPainting.united(shown[i]);
-    if (m_presenter)
+    if (count > 0 && m_presenter)
         m_presenter->present({ shown.data(), count });
 }
 
