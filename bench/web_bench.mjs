@@ -19,6 +19,9 @@ const kPictures = ['CmdGsls', 'CmdJgdd'];
 // WebKit's last.
 const kClicksBeforeCounting = 20;
 const kClickRuns = 21;
+// How long the page clicks before it hands its times back: a driver gives a
+// script 30 s.
+const kSecondsPerScript = 5;
 const kMaximized = { width: 1280, height: 1024 };
 const site = option('site');
 const query = option('query', '');
@@ -51,20 +54,19 @@ async function load(browser, url) {
 // and its caches cold, which the desktop's figure never is. Returns each
 // button's times, from the click to the handler's end, after its last present
 // has been drawn on the canvas, as the desktop's figure runs to its last
-// repaint. The page returns to the driver every few seconds, well within its
-// time for a script, however slow a pace the address asks for.
+// repaint.
 async function clicksToLastPixel(page, buttons, rounds) {
     const times = Object.fromEntries(buttons.map((id) => [id, []]));
     for (let done = 0; done < rounds;) {
         const part = await page.evaluate(async (ids, most, seconds) => {
             const root = document.documentElement;
-            const part = Object.fromEntries(ids.map((id) => [id, []]));
+            const runs = Object.fromEntries(ids.map((id) => [id, []]));
             let handled = Number(root.dataset.handled ?? 0);
             const until = performance.now() + seconds * 1000;
             for (let round = 0; round < most && (round === 0 || performance.now() < until); ++round) {
                 for (const id of ids) {
                     const target = String(++handled);
-                    part[id].push(await new Promise((resolve) => {
+                    runs[id].push(await new Promise((resolve) => {
                         const start = performance.now();
                         new MutationObserver((changes, observer) => {
                             if (root.dataset.handled !== target)
@@ -76,8 +78,8 @@ async function clicksToLastPixel(page, buttons, rounds) {
                     }));
                 }
             }
-            return part;
-        }, buttons, rounds - done, 5);
+            return runs;
+        }, buttons, rounds - done, kSecondsPerScript);
         for (const id of buttons)
             times[id].push(...part[id]);
         done += part[buttons[0]].length;
