@@ -249,8 +249,9 @@ const kChecks = {
                 if (document.documentElement.dataset.handled)
                     return;
                 const { data } = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
-                shownWhileRunning ||= new Uint32Array(data.buffer).reduce((sum, word) => sum + (word !== 0), 0);
-                requestAnimationFrame(watch);
+                shownWhileRunning = new Uint32Array(data.buffer).reduce((sum, word) => sum + (word !== 0), 0);
+                if (!shownWhileRunning)
+                    requestAnimationFrame(watch);
             };
             requestAnimationFrame(watch);
         });
