@@ -202,6 +202,21 @@ inline constexpr WaterRun kWaterRuns[] = {
 };
 // clang-format on
 
+// clang-format off
+// On the mountain line, and 150 twips off it where the line stays at least 90
+// away.
+inline constexpr Spot kOnLine[] = {
+    { 600, 2766.4 }, { 1200, 3214.0 }, { 2000, 3218.9 }, { 2800, 2047.8 },
+    { 3600, 4415.5 }, { 4400, 1939.3 }, { 5000, 1722.4 }, { 5500, 4591.2 },
+};
+inline constexpr Spot kClearOfLine[] = {
+    { 600, 2616.4 }, { 600, 2916.4 }, { 1050, 3214.0 }, { 1350, 3214.0 }, { 1850, 3218.9 }, { 2150, 3218.9 },
+    { 2800, 1897.8 }, { 2950, 2047.8 }, { 3600, 4565.5 }, { 3450, 4415.5 }, { 4250, 1939.3 }, { 4550, 1939.3 },
+    { 4850, 1722.4 }, { 5150, 1722.4 }, { 5350, 4591.2 }, { 5650, 4591.2 },
+    // Beyond either end.
+    { 405, 2779.0 }, { 5705, 4837.6 },
+};
+// clang-format on
 } // namespace mountainsAndWater
 
 // 金光大道: the sun's rim and core, six passes over 32 rays, the large arch,
@@ -271,4 +286,29 @@ inline constexpr Spot kLargeArchFrom { 4900, 4600 };
 inline constexpr Spot kLargeArchTo { 11800, kLargeArchLast.y };
 inline constexpr Spot kSmallArchesFrom { 5950, 5300 };
 inline constexpr Spot kSmallArchesTo { 10750, kSmallArchLast.y };
+
+// Points on the figures and points clear of them, for checks of a screen:
+// the rim a little outside the core, the gap between rim and rays; rays 0,
+// 8, 16, 24 and 31 at radii 700 and 1780, between rays at 1700 and beyond
+// their ends at 1850; the large arch at t = 2.9, 2.4, 1.2 and 0.6, and above
+// its top; the small arches at t = 2.6 and 0.5 relative to their centre.
+inline constexpr Spot kRim[] = { { 8510, 2000 }, { 7490, 2000 }, { 8000, 1490 }, { 8000, 2510 } };
+inline constexpr Spot kInsideRays[] = { { 8590, 2000 }, { 7410, 2000 }, { 8000, 1410 }, { 8000, 2590 } };
+// clang-format off
+inline constexpr Spot kOnRays[] = {
+    { 7300.0, 1998.9 }, { 6220.0, 1997.2 }, { 8000.6, 1300.0 }, { 8001.4, 220.0 },
+    { 8700.0, 2000.0 }, { 9780.0, 2000.0 }, { 8000.6, 2700.0 }, { 8001.4, 3780.0 },
+    { 7313.7, 2137.6 }, { 6254.7, 2349.9 },
+};
+inline constexpr Spot kClearOfRays[] = {
+    { 6308.4, 1830.8 }, { 9691.8, 1833.5 }, { 8167.9, 3691.7 }, { 6308.2, 2166.5 },
+    { 6150.0, 1997.1 }, { 9850.0, 2000.0 }, { 8001.5, 3850.0 }, { 6186.1, 2363.6 },
+};
+inline constexpr Spot kOnLargeArch[] = {
+    kLargeArchTop, { 5000.2, 5665.1 }, { 5806.0, 5054.4 }, { 9600.1, 4695.1 }, { 11197.4, 5209.5 },
+};
+// clang-format on
+inline constexpr Spot kAboveLargeArch { 8350, 4450 };
+inline constexpr Spot kOnSmallArch[] = { { 0, 5300 }, { -342.8, 5590.7 }, { 351.0, 5612.3 } };
+inline constexpr Spot kUnderSmallArch { 0, 5650 };
 } // namespace goldenAvenue
