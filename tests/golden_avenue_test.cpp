@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ios>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -65,6 +66,7 @@ TEST(GoldenAvenue, paintsTheSunThenSixRayPassesTheLargeArchAndSixSmallArchPasses
     }
     EXPECT_EQ(at, calls.size());
     EXPECT_EQ(recordedPicture().count(Kind::PSet), std::size_t(points::kGoldenAvenue));
+    EXPECT_EQ(pointsDigest(calls), kGoldenAvenuePoints) << std::hex << pointsDigest(calls);
 }
 
 TEST(GoldenAvenue, eachRayRunsOutwardFrom666To1800AtItsAngle)

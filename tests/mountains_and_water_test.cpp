@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ios>
 #include <iterator>
 
 namespace {
@@ -51,6 +52,7 @@ TEST(MountainsAndWater, paintsTheBoxThenFourMountainAndFiveWaterPasses)
     }
     EXPECT_EQ(at, calls.size());
     EXPECT_EQ(recordedPicture().count(Kind::PSet), std::size_t(points::kMountainsAndWater));
+    EXPECT_EQ(pointsDigest(calls), kMountainsAndWaterPoints) << std::hex << pointsDigest(calls);
 }
 
 TEST(MountainsAndWater, mountainLineRunsFromItsFirstPointToJustShortOf5555)

@@ -1,4 +1,5 @@
 #include "expectations.h"
+#include "fnv1a.h"
 #include "form1_handlers.h"
 #include "surface.h"
 
@@ -12,13 +13,11 @@ namespace {
 
 std::uint64_t fnv1a(const Surface& surface)
 {
-    std::uint64_t hash = 0xcbf29ce484222325u;
+    Fnv1a digest;
     const std::size_t words = std::size_t(surface.size().width) * std::size_t(surface.size().height);
-    for (std::size_t i = 0; i < words; ++i) {
-        for (int shift = 0; shift < 32; shift += 8)
-            hash = (hash ^ ((surface.pixels()[i] >> shift) & 0xff)) * 0x100000001b3u;
-    }
-    return hash;
+    for (std::size_t i = 0; i < words; ++i)
+        digest.add(surface.pixels()[i]);
+    return digest.value();
 }
 
 class PictureLayer : public ::testing::TestWithParam<LayerDigest> { };

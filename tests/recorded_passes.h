@@ -2,6 +2,7 @@
 
 #include "expectations.h"
 #include "expected_palette.h"
+#include "fnv1a.h"
 #include "recording_surface.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,19 @@ inline bool samePoints(const RecordedCalls& calls, std::size_t model, std::size_
     return std::equal(calls.begin() + std::ptrdiff_t(model), calls.begin() + std::ptrdiff_t(model + count),
         calls.begin() + std::ptrdiff_t(first),
         [](const RecordedCall& a, const RecordedCall& b) { return a.point.x == b.point.x && a.point.y == b.point.y; });
+}
+
+// The points of every PSet, x then y, as the digest of expectations.h.
+inline std::uint64_t pointsDigest(const RecordedCalls& calls)
+{
+    Fnv1a digest;
+    for (const RecordedCall& call : calls) {
+        if (call.kind == RecordedCall::Kind::PSet) {
+            digest.add(call.point.x);
+            digest.add(call.point.y);
+        }
+    }
+    return digest.value();
 }
 
 inline std::vector<int> penWidthsSet(const RecordedCalls& calls)
