@@ -23,12 +23,7 @@ constexpr std::size_t kSmallArchesStart = kArchStart + kArchPoints + 1;
 
 const RecordingSurface& recordedPicture()
 {
-    static const RecordingSurface surface = [] {
-        RecordingSurface recording;
-        CmdJgdd_Click(recording);
-        return recording;
-    }();
-    return surface;
+    return recordedOnce([](RecordingSurface& surface) { CmdJgdd_Click(surface); });
 }
 
 // The angle and radius of a point about the sun's centre, y upward.
@@ -51,20 +46,11 @@ TEST(GoldenAvenue, paintsTheSunThenSixRayPassesTheLargeArchAndSixSmallArchPasses
         EXPECT_EQ(calls[at].width, width);
     }
 
-    std::size_t at = kRaysStart;
-    for (const Pass& pass : kRayPasses) {
-        EXPECT_TRUE(isPass(calls, at, pass));
-        at += std::size_t(pass.calls);
-    }
+    std::size_t at = expectPasses(calls, kRaysStart, kRayPasses);
     EXPECT_EQ(calls[at++].kind, Kind::DrawWidth);
-    EXPECT_TRUE(isPass(calls, at, kLargeArchPass));
-    at += kArchPoints;
+    at = expectPasses(calls, at, { &kLargeArchPass, 1 });
     EXPECT_EQ(calls[at++].kind, Kind::DrawWidth);
-    for (const Pass& pass : kSmallArchPasses) {
-        EXPECT_TRUE(isPass(calls, at, pass));
-        at += std::size_t(pass.calls);
-    }
-    EXPECT_EQ(at, calls.size());
+    EXPECT_EQ(expectPasses(calls, at, kSmallArchPasses), calls.size());
     EXPECT_EQ(recordedPicture().count(Kind::PSet), std::size_t(points::kGoldenAvenue));
     EXPECT_EQ(pointsDigest(calls), kGoldenAvenuePoints) << std::hex << pointsDigest(calls);
 }

@@ -14,12 +14,7 @@ using namespace mountainsAndWater;
 
 const RecordingSurface& recordedPicture()
 {
-    static const RecordingSurface surface = [] {
-        RecordingSurface recording;
-        CmdGsls_Click(recording);
-        return recording;
-    }();
-    return surface;
+    return recordedOnce([](RecordingSurface& surface) { CmdGsls_Click(surface); });
 }
 
 // Where the parts begin in the calls: two pen widths and the box, then the
@@ -40,17 +35,9 @@ TEST(MountainsAndWater, paintsTheBoxThenFourMountainAndFiveWaterPasses)
     EXPECT_EQ(calls[1].color, kExpectedPalette[kBoxColor]);
     EXPECT_EQ(calls[1].width, 2);
 
-    std::size_t at = kMountainsStart;
-    for (const Pass& pass : kMountainPasses) {
-        EXPECT_TRUE(isPass(calls, at, pass));
-        at += std::size_t(pass.calls);
-    }
-    EXPECT_EQ(calls[at++].kind, Kind::DrawWidth);
-    for (const Pass& pass : kWaterPasses) {
-        EXPECT_TRUE(isPass(calls, at, pass));
-        at += std::size_t(pass.calls);
-    }
-    EXPECT_EQ(at, calls.size());
+    const std::size_t at = expectPasses(calls, kMountainsStart, kMountainPasses);
+    EXPECT_EQ(calls[at].kind, Kind::DrawWidth);
+    EXPECT_EQ(expectPasses(calls, at + 1, kWaterPasses), calls.size());
     EXPECT_EQ(recordedPicture().count(Kind::PSet), std::size_t(points::kMountainsAndWater));
     EXPECT_EQ(pointsDigest(calls), kMountainsAndWaterPoints) << std::hex << pointsDigest(calls);
 }

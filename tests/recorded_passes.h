@@ -8,11 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 // A picture's recorded calls held to the figures of expectations.h.
 
 using RecordedCalls = std::vector<RecordedCall>;
+
+// What `paint` calls on a recording surface, recorded on first use and
+// kept for every test of the program.
+template <typename Paint> const RecordingSurface& recordedOnce(Paint paint)
+{
+    static const RecordingSurface surface = [&paint] {
+        RecordingSurface recording;
+        paint(recording);
+        return recording;
+    }();
+    return surface;
+}
 
 // Whether the pass's calls, from `first` on, are points in its colour at its
 // pen width.
@@ -29,6 +42,17 @@ inline testing::AssertionResult isPass(const RecordedCalls& calls, std::size_t f
                                                << " at pen width " << pass.width;
     }
     return testing::AssertionSuccess();
+}
+
+// Holds the calls from `first` on to the passes one after another; returns
+// where the last ends.
+inline std::size_t expectPasses(const RecordedCalls& calls, std::size_t first, std::span<const Pass> passes)
+{
+    for (const Pass& pass : passes) {
+        EXPECT_TRUE(isPass(calls, first, pass));
+        first += std::size_t(pass.calls);
+    }
+    return first;
 }
 
 // Whether the point is the spot handed over in single precision, or within
