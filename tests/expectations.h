@@ -117,3 +117,217 @@ namespace points {
 inline constexpr int kMountainsAndWater = 1'000'000;
 inline constexpr int kGoldenAvenue = 2'547'435;
 } // namespace points
+
+// Painting at a pace of 600,000 points a second: 高山流水's 1,000,004
+// operations take 1.66667 s, its water's first point comes after 200,004 of
+// them, at 0.33334 s, and 金光大道's 2,547,442 take 4.24574 s. The painting
+// reaches the screen about as often as a display of 60 frames a second
+// shows a frame.
+namespace pace {
+inline constexpr long long kPointsPerSecond = 600'000;
+inline constexpr double kMountainsAndWaterSeconds = 1.66667;
+inline constexpr double kWaterEarliestSeconds = 0.33334;
+inline constexpr double kGoldenAvenueSeconds = 4.24573;
+inline constexpr double kShortestFrame = 0.015;
+inline constexpr double kLongestFrame = 0.020;
+} // namespace pace
+
+// The pictures' figures, worked out by hand from their formulas in double
+// precision; a figure given to more places than a float holds is the value
+// handed over, which the float nearest it must equal.
+struct Spot {
+    double x = 0;
+    double y = 0;
+};
+
+// A stretch of a picture's calls: `calls` points in palette colour `color` at
+// pen width `width`.
+struct Pass {
+    const char* name;
+    int calls;
+    int color;
+    int width;
+};
+
+// Each layer of 800 x 560 pixels at 96 dots per inch, as 64-bit FNV-1a of its
+// 0xAARRGGBB words, lowest byte first. Recorded once, after the figures were
+// seen where the counts and spans below put them.
+struct LayerDigest {
+    const char* name;
+    const char* buttons[2];
+    unsigned long long fnv1a;
+};
+// The points of a picture's PSet calls in order, each x then y as handed
+// over, as the same digest of their single-precision words: worked out
+// from the formulas and stepped ranges apart from the program.
+inline constexpr unsigned long long kMountainsAndWaterPoints = 0x9d4e4e61a5b5a61d;
+inline constexpr unsigned long long kGoldenAvenuePoints = 0x81f896635a9466ba;
+inline constexpr int kDigestWidth = 800;
+inline constexpr int kDigestHeight = 560;
+inline constexpr LayerDigest kLayerDigests[] = {
+    { "mountainsAndWater", { "CmdGsls" }, 0xc3a611674279feb5 },
+    { "goldenAvenue", { "CmdJgdd" }, 0x8b91d43c0c934388 },
+    { "bothComposeOneScene", { "CmdGsls", "CmdJgdd" }, 0x40e535b430acb5fc },
+};
+
+// 高山流水: pen widths, a light-yellow box, four passes over the mountain line
+// and five over the water runs.
+namespace mountainsAndWater {
+inline constexpr int kCalls = 1'000'004;
+inline constexpr int kPenWidths[] = { 2, 3, 2 };
+inline constexpr Spot kBoxFrom { 40, 40 };
+inline constexpr Spot kBoxTo { 11950, 8220 };
+inline constexpr int kBoxColor = 14;
+inline constexpr int kMountainPoints = 50'000;
+inline constexpr int kWaterPoints = 160'000;
+inline constexpr Pass kMountainPasses[] = {
+    { "lightYellow", kMountainPoints, 14, 3 },
+    { "lightMagenta", kMountainPoints, 13, 3 },
+    { "lightRed", kMountainPoints, 12, 3 },
+    { "lightCyan", kMountainPoints, 11, 3 },
+};
+inline constexpr Pass kWaterPasses[] = {
+    { "lightYellow", kWaterPoints, 14, 2 },
+    { "lightMagenta", kWaterPoints, 13, 2 },
+    { "lightRed", kWaterPoints, 12, 2 },
+    { "lightCyan", kWaterPoints, 11, 2 },
+    { "lightGreen", kWaterPoints, 10, 2 },
+};
+
+// x from 555 by 0.1: 0.1 added 49,999 times in double lands here, and once
+// more passes 5555.
+inline constexpr double kLastX = 5554.90000000262;
+// 3000 - (Sin(555 / 333) x 0.4) x 555.
+inline constexpr Spot kFirstPoint { 555, 2779.019433379 };
+inline constexpr Spot kLastPoint { kLastX, 4837.145743953 };
+inline constexpr double kTop = 1112.24;
+inline constexpr double kBottom = 4837.15;
+
+// Each run stops 0.1 short of x2.
+struct WaterRun {
+    int y;
+    int x1;
+    int x2;
+    double lastX;
+    int points;
+};
+// clang-format off
+inline constexpr WaterRun kWaterRuns[] = {
+//     y     x1     x2       last x   points
+    { 6100, 5150, 11550, 11549.900000023, 64'000 },
+    { 6400, 5950, 10750, 10749.900000017, 48'000 },
+    { 6700, 6750,  9950,  9949.900000012, 32'000 },
+    { 7000, 7550,  9150,  9149.900000006, 16'000 },
+};
+// clang-format on
+
+// clang-format off
+// On the mountain line, and 150 twips off it where the line stays at least 90
+// away.
+inline constexpr Spot kOnLine[] = {
+    { 600, 2766.4 }, { 1200, 3214.0 }, { 2000, 3218.9 }, { 2800, 2047.8 },
+    { 3600, 4415.5 }, { 4400, 1939.3 }, { 5000, 1722.4 }, { 5500, 4591.2 },
+};
+inline constexpr Spot kClearOfLine[] = {
+    { 600, 2616.4 }, { 600, 2916.4 }, { 1050, 3214.0 }, { 1350, 3214.0 }, { 1850, 3218.9 }, { 2150, 3218.9 },
+    { 2800, 1897.8 }, { 2950, 2047.8 }, { 3600, 4565.5 }, { 3450, 4415.5 }, { 4250, 1939.3 }, { 4550, 1939.3 },
+    { 4850, 1722.4 }, { 5150, 1722.4 }, { 5350, 4591.2 }, { 5650, 4591.2 },
+    // Beyond either end.
+    { 405, 2779.0 }, { 5705, 4837.6 },
+};
+// clang-format on
+} // namespace mountainsAndWater
+
+// 金光大道: the sun's rim and core, six passes over 32 rays, the large arch,
+// six passes over the six small arches.
+namespace goldenAvenue {
+inline constexpr int kCalls = 2'547'442;
+inline constexpr int kPenWidths[] = { 3, 66, 1, 3, 2 };
+inline constexpr Spot kSun { 8000, 2000 };
+inline constexpr double kRimRadius = 500;
+inline constexpr int kRimColor = 14;
+inline constexpr int kCoreColor = 12;
+inline constexpr int kCorePixels = 66;
+
+inline constexpr int kRays = 32;
+inline constexpr int kRayPoints = 11'341;
+inline constexpr int kRayPassPoints = kRays * kRayPoints;
+inline constexpr int kArchPoints = 9'999;
+inline constexpr int kSmallArchPassPoints = 6 * kArchPoints;
+inline constexpr Pass kRayPasses[] = {
+    { "lightBlue", kRayPassPoints, 9, 1 },
+    { "lightGreen", kRayPassPoints, 10, 1 },
+    { "lightCyan", kRayPassPoints, 11, 1 },
+    { "lightRed", kRayPassPoints, 12, 1 },
+    { "lightMagenta", kRayPassPoints, 13, 1 },
+    { "lightYellow", kRayPassPoints, 14, 1 },
+};
+inline constexpr Pass kLargeArchPass { "magenta", kArchPoints, 5, 3 };
+inline constexpr Pass kSmallArchPasses[] = {
+    { "lightBlue", kSmallArchPassPoints, 9, 2 },
+    { "lightGreen", kSmallArchPassPoints, 10, 2 },
+    { "lightCyan", kSmallArchPassPoints, 11, 2 },
+    { "lightRed", kSmallArchPassPoints, 12, 2 },
+    { "lightMagenta", kSmallArchPassPoints, 13, 2 },
+    { "lightYellow", kSmallArchPassPoints, 14, 2 },
+};
+
+// 3.14 minus whole multiples of 0.19625; the 33rd lies below -3.14.
+// clang-format off
+inline constexpr double kRayAngles[kRays] = {
+     3.14,     2.94375,  2.7475,   2.55125,  2.355,    2.15875,  1.9625,   1.76625,
+     1.57,     1.37375,  1.1775,   0.98125,  0.785,    0.58875,  0.3925,   0.19625,
+     0,       -0.19625, -0.3925,  -0.58875, -0.785,   -0.98125, -1.1775,  -1.37375,
+    -1.57,    -1.76625, -1.9625,  -2.15875, -2.355,   -2.55125, -2.7475,  -2.94375,
+};
+// clang-format on
+inline constexpr double kRayFrom = 666;
+inline constexpr double kRayTo = 1800;
+inline constexpr double kLastRadius = 1799.99999999937;
+// 8000 + Cos(3.14) x 666, 2000 - Sin(3.14) x 666.
+inline constexpr Spot kFirstRayPoint { 7334.000845, 1998.939293 };
+
+// From 3.14 by -3.14 / 9999 down to here; the next lies below 0.
+inline constexpr double kLastArchAngle = 0.000314031402830;
+inline constexpr Spot kLargeArchFirst { 4900.004376, 5997.770286 };
+inline constexpr Spot kLargeArchLast { 11799.999830, 5999.560356 };
+inline constexpr Spot kLargeArchTop { 8350, 4600 };
+inline constexpr int kSmallArchCenters[] = { 6350, 7150, 7950, 8750, 9550, 10350 };
+// Relative to the arch's centre in x.
+inline constexpr Spot kSmallArchFirst { -399.999493, 5899.044408 };
+inline constexpr Spot kSmallArchLast { 399.999980, 5899.811581 };
+
+// The figures' spans: rays, large arch, small arches. The arches never reach
+// t = 0: their right feet stay short of y = 6000 and 5900.
+inline constexpr Spot kRaysFrom { 6200, 200 };
+inline constexpr Spot kRaysTo { 9800, 3800 };
+inline constexpr Spot kLargeArchFrom { 4900, 4600 };
+inline constexpr Spot kLargeArchTo { 11800, kLargeArchLast.y };
+inline constexpr Spot kSmallArchesFrom { 5950, 5300 };
+inline constexpr Spot kSmallArchesTo { 10750, kSmallArchLast.y };
+
+// Points on the figures and points clear of them, for checks of a screen:
+// the rim a little outside the core, the gap between rim and rays; rays 0,
+// 8, 16, 24 and 31 at radii 700 and 1780, between rays at 1700 and beyond
+// their ends at 1850; the large arch at t = 2.9, 2.4, 1.2 and 0.6, and above
+// its top; the small arches at t = 2.6 and 0.5 relative to their centre.
+inline constexpr Spot kRim[] = { { 8510, 2000 }, { 7490, 2000 }, { 8000, 1490 }, { 8000, 2510 } };
+inline constexpr Spot kInsideRays[] = { { 8590, 2000 }, { 7410, 2000 }, { 8000, 1410 }, { 8000, 2590 } };
+// clang-format off
+inline constexpr Spot kOnRays[] = {
+    { 7300.0, 1998.9 }, { 6220.0, 1997.2 }, { 8000.6, 1300.0 }, { 8001.4, 220.0 },
+    { 8700.0, 2000.0 }, { 9780.0, 2000.0 }, { 8000.6, 2700.0 }, { 8001.4, 3780.0 },
+    { 7313.7, 2137.6 }, { 6254.7, 2349.9 },
+};
+inline constexpr Spot kClearOfRays[] = {
+    { 6308.4, 1830.8 }, { 9691.8, 1833.5 }, { 8167.9, 3691.7 }, { 6308.2, 2166.5 },
+    { 6150.0, 1997.1 }, { 9850.0, 2000.0 }, { 8001.5, 3850.0 }, { 6186.1, 2363.6 },
+};
+inline constexpr Spot kOnLargeArch[] = {
+    kLargeArchTop, { 5000.2, 5665.1 }, { 5806.0, 5054.4 }, { 9600.1, 4695.1 }, { 11197.4, 5209.5 },
+};
+// clang-format on
+inline constexpr Spot kAboveLargeArch { 8350, 4450 };
+inline constexpr Spot kOnSmallArch[] = { { 0, 5300 }, { -342.8, 5590.7 }, { 351.0, 5612.3 } };
+inline constexpr Spot kUnderSmallArch { 0, 5650 };
+} // namespace goldenAvenue

@@ -1,179 +1,120 @@
-#include "expected_palette.h"
 #include "golden_avenue.h"
-#include "recording_surface.h"
+#include "recorded_passes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <ios>
+#include <iterator>
 #include <string>
+#include <tuple>
 
 namespace {
 
 using Kind = RecordedCall::Kind;
+using namespace goldenAvenue;
 
-constexpr std::size_t kRayPoints = 11341;
-constexpr std::size_t kRays = 32;
-constexpr std::size_t kRayPass = kRays * kRayPoints;
-constexpr std::size_t kArchPoints = 9999;
-constexpr std::size_t kSmallArchPass = 6 * kArchPoints;
-
-// Offsets of the parts in the call sequence.
+// Where the parts begin in the calls: pen widths and circles, then the
+// rays, a pen width, the large arch, a pen width, the small arches.
 constexpr std::size_t kRaysStart = 5;
-constexpr std::size_t kArchStart = kRaysStart + 6 * kRayPass + 1;
+constexpr std::size_t kArchStart = kRaysStart + 6 * kRayPassPoints + 1;
 constexpr std::size_t kSmallArchesStart = kArchStart + kArchPoints + 1;
 
-const std::vector<RecordedCall>& recordedPicture()
+const RecordingSurface& recordedPicture()
 {
-    static const std::vector<RecordedCall> calls = [] {
-        RecordingSurface surface;
-        CmdJgdd_Click(surface);
-        return surface.calls;
-    }();
-    return calls;
+    return recordedOnce([](RecordingSurface& surface) { CmdJgdd_Click(surface); });
 }
 
-struct Span {
-    float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-    void add(TwipPoint p)
-    {
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
-    }
-};
+// The angle and radius of a point about the sun's centre, y upward.
+double angleOf(TwipPoint point) { return std::atan2(kSun.y - point.y, point.x - kSun.x); }
+double radiusOf(TwipPoint point) { return std::hypot(point.x - kSun.x, point.y - kSun.y); }
 
 } // namespace
 
-TEST(GoldenAvenue, issuesTwoCirclesAndTheCountedPointsBetweenPenWidths)
+TEST(GoldenAvenue, paintsTheSunThenSixRayPassesTheLargeArchAndSixSmallArchPasses)
 {
-    const auto& calls = recordedPicture();
-    ASSERT_EQ(calls.size(), kSmallArchesStart + 6 * kSmallArchPass);
-    EXPECT_EQ(recordedPicture().size() - 7, 2'547'435u);
-
-    std::vector<int> widths;
-    for (const RecordedCall& call : calls) {
-        if (call.kind == Kind::DrawWidth)
-            widths.push_back(call.width);
+    const RecordedCalls& calls = recordedPicture().calls;
+    ASSERT_EQ(calls.size(), std::size_t(kCalls));
+    EXPECT_EQ(penWidthsSet(calls), std::vector<int>(std::begin(kPenWidths), std::end(kPenWidths)));
+    for (const auto& [at, radius, color, width] :
+        { std::tuple { 1, kRimRadius, kRimColor, 3 }, std::tuple { 3, 0.0, kCoreColor, kCorePixels } }) {
+        ASSERT_EQ(calls[at].kind, Kind::Circle);
+        EXPECT_TRUE(isAt(calls[at].point, kSun));
+        EXPECT_EQ(calls[at].other.x, float(radius));
+        EXPECT_EQ(calls[at].color, kExpectedPalette[std::size_t(color)]);
+        EXPECT_EQ(calls[at].width, width);
     }
-    EXPECT_EQ(widths, (std::vector<int> { 3, 66, 1, 3, 2 }));
 
-    ASSERT_EQ(calls[1].kind, Kind::Circle);
-    EXPECT_EQ(calls[1].point.x, 8000.0f);
-    EXPECT_EQ(calls[1].point.y, 2000.0f);
-    EXPECT_EQ(calls[1].other.x, 500.0f);
-    EXPECT_EQ(calls[1].color, kExpectedPalette[14]);
-    EXPECT_EQ(calls[1].width, 3);
-    ASSERT_EQ(calls[3].kind, Kind::Circle);
-    EXPECT_EQ(calls[3].other.x, 0.0f);
-    EXPECT_EQ(calls[3].color, kExpectedPalette[12]);
-    EXPECT_EQ(calls[3].width, 66);
-    EXPECT_EQ(calls.back().width, 2);
+    std::size_t at = expectPasses(calls, kRaysStart, kRayPasses);
+    EXPECT_EQ(calls[at++].kind, Kind::DrawWidth);
+    at = expectPasses(calls, at, { &kLargeArchPass, 1 });
+    EXPECT_EQ(calls[at++].kind, Kind::DrawWidth);
+    EXPECT_EQ(expectPasses(calls, at, kSmallArchPasses), calls.size());
+    EXPECT_EQ(recordedPicture().count(Kind::PSet), std::size_t(points::kGoldenAvenue));
+    EXPECT_EQ(pointsDigest(calls), kGoldenAvenuePoints) << std::hex << pointsDigest(calls);
 }
 
-TEST(GoldenAvenue, raysArePaintedOutwardOneAngleAtATimeInSixColours)
+TEST(GoldenAvenue, eachRayRunsOutwardFrom666To1800AtItsAngle)
 {
-    const auto& calls = recordedPicture();
+    const RecordedCalls& calls = recordedPicture().calls;
+    EXPECT_TRUE(isAt(calls[kRaysStart].point, kFirstRayPoint));
+    for (std::size_t ray = 0; ray < kRays; ++ray) {
+        const TwipPoint inner = calls[kRaysStart + ray * kRayPoints].point;
+        const TwipPoint outer = calls[kRaysStart + (ray + 1) * kRayPoints - 1].point;
+        SCOPED_TRACE(testing::Message() << "ray " << ray);
+        EXPECT_NEAR(angleOf(inner), kRayAngles[ray], 1e-5);
+        EXPECT_NEAR(angleOf(outer), kRayAngles[ray], 1e-5);
+        EXPECT_NEAR(radiusOf(inner), kRayFrom, 0.01);
+        EXPECT_NEAR(radiusOf(outer), kRayTo, 0.01);
+    }
+    EXPECT_TRUE(spans(spanOf(calls, kRaysStart, kRayPassPoints), kRaysFrom, kRaysTo, 0.01));
+    for (std::size_t pass = 1; pass < 6; ++pass)
+        EXPECT_TRUE(samePoints(calls, kRaysStart, kRaysStart + pass * kRayPassPoints, kRayPassPoints))
+            << "pass " << pass;
+}
+
+TEST(GoldenAvenue, largeArchRunsFromFootToFootOverItsTop)
+{
+    const RecordedCalls& calls = recordedPicture().calls;
+    EXPECT_TRUE(isAt(calls[kArchStart].point, kLargeArchFirst));
+    EXPECT_TRUE(isAt(calls[kArchStart + kArchPoints - 1].point, kLargeArchLast));
+    EXPECT_TRUE(spans(spanOf(calls, kArchStart, kArchPoints), kLargeArchFrom, kLargeArchTo, 0.01));
+    const auto top = std::min_element(calls.begin() + kArchStart, calls.begin() + kArchStart + kArchPoints,
+        [](const RecordedCall& a, const RecordedCall& b) { return a.point.y < b.point.y; });
+    // Its neighbours lie 3450 x 3.14 / 9999 apart in x.
+    EXPECT_TRUE(isAt(top->point, kLargeArchTop, 1.1));
+}
+
+TEST(GoldenAvenue, smallArchesStandFootToFootInEveryPass)
+{
+    const RecordedCalls& calls = recordedPicture().calls;
+    std::size_t i = kSmallArchesStart;
     for (std::size_t pass = 0; pass < 6; ++pass) {
-        const Color color = kExpectedPalette[9 + pass];
-        for (std::size_t ray = 0; ray < kRays; ++ray) {
-            const double t = 3.14 - double(ray) * 0.19625;
-            const std::size_t first = kRaysStart + pass * kRayPass + ray * kRayPoints;
-            const RecordedCall& inner = calls[first];
-            const RecordedCall& outer = calls[first + kRayPoints - 1];
-            ASSERT_EQ(inner.kind, Kind::PSet);
-            EXPECT_NEAR(inner.point.x, 8000 + std::cos(t) * 666, 1e-3);
-            EXPECT_NEAR(inner.point.y, 2000 - std::sin(t) * 666, 1e-3);
-            EXPECT_NEAR(outer.point.x, 8000 + std::cos(t) * 1800, 1e-3);
-            EXPECT_NEAR(outer.point.y, 2000 - std::sin(t) * 1800, 1e-3);
-            EXPECT_EQ(inner.color, color);
-            EXPECT_EQ(outer.color, color);
-            EXPECT_EQ(inner.width, 1);
+        EXPECT_TRUE(spans(
+            spanOf(calls, i, kSmallArchPassPoints), kSmallArchesFrom, { kSmallArchesTo.x, kSmallArchLast.y }, 0.01))
+            << "pass " << pass;
+        for (const int cx : kSmallArchCenters) {
+            SCOPED_TRACE(testing::Message() << "pass " << pass << ", arch at " << cx);
+            EXPECT_TRUE(isAt(calls[i].point, { cx + kSmallArchFirst.x, kSmallArchFirst.y }, 1e-3));
+            EXPECT_TRUE(isAt(calls[i + kArchPoints - 1].point, { cx + kSmallArchLast.x, kSmallArchLast.y }, 1e-3));
+            i += kArchPoints;
         }
+        EXPECT_TRUE(
+            samePoints(calls, kSmallArchesStart, kSmallArchesStart + pass * kSmallArchPassPoints, kSmallArchPassPoints))
+            << "pass " << pass;
     }
-    // The first ray's first point, exactly as single precision.
-    EXPECT_EQ(calls[kRaysStart].point.x, float(8000 + std::cos(3.14) * 666));
-    EXPECT_EQ(calls[kRaysStart].point.y, float(2000 - std::sin(3.14) * 666));
-
-    Span span;
-    for (std::size_t i = kRaysStart; i < kRaysStart + kRayPass; ++i)
-        span.add(calls[i].point);
-    EXPECT_NEAR(span.minX, 6200, 0.01);
-    EXPECT_NEAR(span.maxX, 9800, 0.01);
-    EXPECT_NEAR(span.minY, 200, 0.01);
-    EXPECT_NEAR(span.maxY, 3800, 0.01);
-}
-
-TEST(GoldenAvenue, largeArchRisesFromFootToFootInMagenta)
-{
-    const auto& calls = recordedPicture();
-    Span span;
-    for (std::size_t i = kArchStart; i < kArchStart + kArchPoints; ++i) {
-        ASSERT_EQ(calls[i].kind, Kind::PSet);
-        ASSERT_EQ(calls[i].color, kExpectedPalette[5]);
-        ASSERT_EQ(calls[i].width, 3);
-        span.add(calls[i].point);
-    }
-    EXPECT_EQ(calls[kArchStart].point.x, float(std::cos(3.14) * 3450 + 8350));
-    EXPECT_EQ(calls[kArchStart].point.y, float(6000 - std::sin(3.14) * 1400));
-    EXPECT_NEAR(span.minX, 4900, 0.01);
-    EXPECT_NEAR(span.maxX, 11800, 0.01);
-    EXPECT_NEAR(span.minY, 4600, 0.01);
-    // t = 0 is never drawn: the right foot stays just above 6000.
-    EXPECT_NEAR(calls[kArchStart + kArchPoints - 1].point.y, 5999.56, 0.01);
-}
-
-TEST(GoldenAvenue, everyArchPointIsTheFormulaInSinglePrecision)
-{
-    const auto& calls = recordedPicture();
-    std::size_t i = kArchStart;
-    double t = 3.14;
-    for (std::size_t n = 0; n < kArchPoints; ++n, ++i, t += -3.14 / 9999) {
-        ASSERT_EQ(calls[i].point.x, float(std::cos(t) * 3450 + 8350)) << n;
-        ASSERT_EQ(calls[i].point.y, float(6000 - std::sin(t) * 1400)) << n;
-    }
-    i = kSmallArchesStart;
-    for (int pass = 0; pass < 6; ++pass) {
-        for (int cx = 6350; cx <= 10350; cx += 800) {
-            t = 3.14;
-            for (std::size_t n = 0; n < kArchPoints; ++n, ++i, t += -3.14 / 9999) {
-                ASSERT_EQ(calls[i].point.x, float(cx + std::cos(t) * 400)) << pass << " " << cx << " " << n;
-                ASSERT_EQ(calls[i].point.y, float(5900 - std::sin(t) * 600)) << pass << " " << cx << " " << n;
-            }
-        }
-    }
-}
-
-TEST(GoldenAvenue, smallArchesMeetAtTheirFeetAndEndLightYellow)
-{
-    const auto& calls = recordedPicture();
-    for (std::size_t pass = 0; pass < 6; ++pass) {
-        Span span;
-        const std::size_t first = kSmallArchesStart + pass * kSmallArchPass;
-        for (std::size_t i = first; i < first + kSmallArchPass; ++i) {
-            ASSERT_EQ(calls[i].color, kExpectedPalette[9 + pass]);
-            ASSERT_EQ(calls[i].width, 2);
-            span.add(calls[i].point);
-        }
-        EXPECT_NEAR(span.minX, 5950, 0.01);
-        EXPECT_NEAR(span.maxX, 10750, 0.01);
-        EXPECT_NEAR(span.minY, 5300, 0.01);
-        EXPECT_LT(span.maxY, 5900);
-        EXPECT_GT(span.maxY, 5899.8f);
-    }
-    EXPECT_EQ(calls.back().color, kExpectedPalette[14]);
 }
 
 TEST(GoldenAvenue, failingCallStopsTheRoutineThere)
 {
     for (const std::size_t failAt : { std::size_t(1), std::size_t(2), std::size_t(4), kRaysStart + 1, kArchStart + 1,
-             kSmallArchesStart + 777, recordedPicture().size() }) {
+             kSmallArchesStart + 777, recordedPicture().calls.size() }) {
         RecordingSurface surface;
         surface.failAtCall = failAt;
         EXPECT_THROW(CmdJgdd_Click(surface), RunTimeError) << failAt;
         ASSERT_EQ(surface.calls.size(), failAt - 1);
-        EXPECT_TRUE(std::equal(surface.calls.begin(), surface.calls.end(), recordedPicture().begin())) << failAt;
+        EXPECT_TRUE(std::equal(surface.calls.begin(), surface.calls.end(), recordedPicture().calls.begin())) << failAt;
     }
 }
 
@@ -201,5 +142,5 @@ TEST(GoldenAvenue, notANumberInTheArithmeticRaisesTheErrorAndStops)
     }
     // Not a number, rather than a number too large.
     EXPECT_EQ(message, describe(FloatingPointFault::InvalidOperation));
-    EXPECT_EQ(surface.calls.size(), kRaysStart + kRayPass);
+    EXPECT_EQ(surface.calls.size(), kRaysStart + kRayPassPoints);
 }

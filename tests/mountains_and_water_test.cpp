@@ -1,138 +1,73 @@
-#include "expected_palette.h"
 #include "mountains_and_water.h"
-#include "recording_surface.h"
+#include "recorded_passes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <ios>
+#include <iterator>
 
 namespace {
 
 using Kind = RecordedCall::Kind;
+using namespace mountainsAndWater;
 
-const std::vector<RecordedCall>& recordedPicture()
+const RecordingSurface& recordedPicture()
 {
-    static const std::vector<RecordedCall> calls = [] {
-        RecordingSurface surface;
-        CmdGsls_Click(surface);
-        return surface.calls;
-    }();
-    return calls;
+    return recordedOnce([](RecordingSurface& surface) { CmdGsls_Click(surface); });
 }
 
-constexpr std::size_t kMountainPoints = 50000;
-constexpr std::size_t kWaterPassPoints = 160000;
+// Where the parts begin in the calls: two pen widths and the box, then the
+// mountains, a pen width, the water.
+constexpr std::size_t kMountainsStart = 3;
+constexpr std::size_t kWaterStart = kMountainsStart + 4 * kMountainPoints + 1;
 
 } // namespace
 
-TEST(MountainsAndWater, issuesOneBoxAndOneMillionPointsBetweenPenWidths)
+TEST(MountainsAndWater, paintsTheBoxThenFourMountainAndFiveWaterPasses)
 {
-    const auto& calls = recordedPicture();
-    ASSERT_EQ(calls.size(), 3 + 4 * kMountainPoints + 1 + 5 * kWaterPassPoints);
-    EXPECT_EQ(calls[0].kind, Kind::DrawWidth);
-    EXPECT_EQ(calls[0].width, 2);
+    const RecordedCalls& calls = recordedPicture().calls;
+    ASSERT_EQ(calls.size(), std::size_t(kCalls));
+    EXPECT_EQ(penWidthsSet(calls), std::vector<int>(std::begin(kPenWidths), std::end(kPenWidths)));
     ASSERT_EQ(calls[1].kind, Kind::Line);
-    EXPECT_EQ(calls[1].point.x, 40.0f);
-    EXPECT_EQ(calls[1].point.y, 40.0f);
-    EXPECT_EQ(calls[1].other.x, 11950.0f);
-    EXPECT_EQ(calls[1].other.y, 8220.0f);
-    EXPECT_EQ(calls[1].color, kExpectedPalette[14]);
-    EXPECT_EQ(calls[2].kind, Kind::DrawWidth);
-    EXPECT_EQ(calls[2].width, 3);
-    const std::size_t waterWidth = 3 + 4 * kMountainPoints;
-    EXPECT_EQ(calls[waterWidth].kind, Kind::DrawWidth);
-    EXPECT_EQ(calls[waterWidth].width, 2);
+    EXPECT_TRUE(isAt(calls[1].point, kBoxFrom));
+    EXPECT_TRUE(isAt(calls[1].other, kBoxTo));
+    EXPECT_EQ(calls[1].color, kExpectedPalette[kBoxColor]);
+    EXPECT_EQ(calls[1].width, 2);
 
-    std::size_t points = 0;
-    for (const RecordedCall& call : calls)
-        points += call.kind == Kind::PSet;
-    EXPECT_EQ(points, 1'000'000u);
-    // The last pen width set is what the routine leaves behind.
-    EXPECT_EQ(calls.back().width, 2);
+    const std::size_t at = expectPasses(calls, kMountainsStart, kMountainPasses);
+    EXPECT_EQ(calls[at].kind, Kind::DrawWidth);
+    EXPECT_EQ(expectPasses(calls, at + 1, kWaterPasses), calls.size());
+    EXPECT_EQ(recordedPicture().count(Kind::PSet), std::size_t(points::kMountainsAndWater));
+    EXPECT_EQ(pointsDigest(calls), kMountainsAndWaterPoints) << std::hex << pointsDigest(calls);
 }
 
-TEST(MountainsAndWater, mountainPassesSweepFromLightYellowToLightCyan)
+TEST(MountainsAndWater, mountainLineRunsFromItsFirstPointToJustShortOf5555)
 {
-    const auto& calls = recordedPicture();
-    const int colours[] = { 14, 13, 12, 11 };
-    for (std::size_t pass = 0; pass < 4; ++pass) {
-        const std::size_t first = 3 + pass * kMountainPoints;
-        for (std::size_t i = first; i < first + kMountainPoints; ++i) {
-            ASSERT_EQ(calls[i].kind, Kind::PSet);
-            ASSERT_EQ(calls[i].color, kExpectedPalette[std::size_t(colours[pass])]) << "pass " << pass;
-            ASSERT_EQ(calls[i].width, 3);
-        }
-        // Every pass paints the very same points.
-        EXPECT_TRUE(std::equal(calls.begin() + 3, calls.begin() + 3 + kMountainPoints, calls.begin() + first,
-            [](const RecordedCall& a, const RecordedCall& b) {
-                return a.point.x == b.point.x && a.point.y == b.point.y;
-            }));
-    }
+    const RecordedCalls& calls = recordedPicture().calls;
+    EXPECT_TRUE(isAt(calls[kMountainsStart].point, kFirstPoint));
+    EXPECT_TRUE(isAt(calls[kMountainsStart + kMountainPoints - 1].point, kLastPoint));
+    EXPECT_TRUE(spans(
+        spanOf(calls, kMountainsStart, kMountainPoints), { kFirstPoint.x, kTop }, { float(kLastX), kBottom }, 0.01));
+    for (std::size_t pass = 1; pass < 4; ++pass)
+        EXPECT_TRUE(samePoints(calls, kMountainsStart, kMountainsStart + pass * kMountainPoints, kMountainPoints))
+            << "pass " << pass;
 }
 
-TEST(MountainsAndWater, everyMountainPointIsTheFormulaInSinglePrecision)
+TEST(MountainsAndWater, waterRunsShortenDownwardEachStoppingShortOfItsEnd)
 {
-    const auto& calls = recordedPicture();
-    for (std::size_t pass = 0; pass < 4; ++pass) {
-        std::size_t i = 3 + pass * kMountainPoints;
-        double x = 555;
-        for (std::size_t n = 0; n < kMountainPoints; ++n, ++i, x += 0.1) {
-            ASSERT_EQ(calls[i].point.x, float(x)) << "pass " << pass << " point " << n;
-            ASSERT_EQ(calls[i].point.y, float(3000 - (std::sin(x / 333) * 0.4) * x))
-                << "pass " << pass << " point " << n;
-        }
-    }
-}
-
-TEST(MountainsAndWater, mountainLineStartsOnTheFormulaAndSpansItsRange)
-{
-    const auto& calls = recordedPicture();
-    const RecordedCall& first = calls[3];
-    EXPECT_EQ(first.point.x, 555.0f);
-    EXPECT_EQ(first.point.y, float(3000 - (std::sin(555.0 / 333) * 0.4) * 555));
-
-    float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-    for (std::size_t i = 3; i < 3 + kMountainPoints; ++i) {
-        minX = std::min(minX, calls[i].point.x);
-        maxX = std::max(maxX, calls[i].point.x);
-        minY = std::min(minY, calls[i].point.y);
-        maxY = std::max(maxY, calls[i].point.y);
-    }
-    EXPECT_EQ(minX, 555.0f);
-    EXPECT_EQ(maxX, 5554.9f);
-    EXPECT_NEAR(minY, 1112.24, 0.01);
-    EXPECT_NEAR(maxY, 4837.15, 0.01);
-}
-
-TEST(MountainsAndWater, waterRunsShortenDownwardAndEndInLightGreen)
-{
-    const auto& calls = recordedPicture();
-    const std::size_t waterStart = 3 + 4 * kMountainPoints + 1;
-    struct Run {
-        float y, x1, lastX;
-        std::size_t points;
-    };
-    const Run runs[] = {
-        { 6100, 5150, 11549.9f, 64000 },
-        { 6400, 5950, 10749.9f, 48000 },
-        { 6700, 6750, 9949.9f, 32000 },
-        { 7000, 7550, 9149.9f, 16000 },
-    };
+    const RecordedCalls& calls = recordedPicture().calls;
+    std::size_t i = kWaterStart;
     for (int pass = 0; pass < 5; ++pass) {
-        std::size_t i = waterStart + std::size_t(pass) * kWaterPassPoints;
-        const Color color = kExpectedPalette[std::size_t(14 - pass)];
-        for (const Run& run : runs) {
-            EXPECT_EQ(calls[i].point.x, run.x1);
-            EXPECT_EQ(calls[i + run.points - 1].point.x, run.lastX);
-            for (std::size_t n = 0; n < run.points; ++n, ++i) {
-                ASSERT_EQ(calls[i].point.y, run.y);
-                ASSERT_EQ(calls[i].color, color);
-                ASSERT_EQ(calls[i].width, 2);
-            }
+        for (const WaterRun& run : kWaterRuns) {
+            SCOPED_TRACE(testing::Message() << "pass " << pass << ", run at y = " << run.y);
+            EXPECT_TRUE(isAt(calls[i].point, { double(run.x1), double(run.y) }));
+            EXPECT_TRUE(isAt(calls[i + std::size_t(run.points) - 1].point, { run.lastX, double(run.y) }));
+            EXPECT_TRUE(spans(spanOf(calls, i, std::size_t(run.points)), { double(run.x1), double(run.y) },
+                { float(run.lastX), double(run.y) }, 0));
+            i += std::size_t(run.points);
         }
     }
-    EXPECT_EQ(calls.back().color, kExpectedPalette[10]);
 }
 
 struct FailurePoint {
@@ -148,7 +83,7 @@ TEST_P(MountainsAndWaterFailure, failingCallStopsTheRoutineThere)
     surface.failAtCall = GetParam().call;
     EXPECT_THROW(CmdGsls_Click(surface), RunTimeError);
     ASSERT_EQ(surface.calls.size(), GetParam().call - 1);
-    EXPECT_TRUE(std::equal(surface.calls.begin(), surface.calls.end(), recordedPicture().begin()));
+    EXPECT_TRUE(std::equal(surface.calls.begin(), surface.calls.end(), recordedPicture().calls.begin()));
 }
 
 INSTANTIATE_TEST_SUITE_P(MountainsAndWater, MountainsAndWaterFailure,
@@ -156,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(MountainsAndWater, MountainsAndWaterFailure,
         FailurePoint { "lastMountainPoint", 3 + 4 * kMountainPoints },
         FailurePoint { "waterPenWidth", 4 + 4 * kMountainPoints },
         FailurePoint { "middleOfWater", 5 + 4 * kMountainPoints + 123457 },
-        FailurePoint { "lastPoint", 4 + 4 * kMountainPoints + 5 * kWaterPassPoints }),
+        FailurePoint { "lastPoint", 4 + 4 * kMountainPoints + 5 * kWaterPoints }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MountainsAndWater, notANumberInTheArithmeticRaisesTheErrorAndStops)

@@ -54,25 +54,25 @@ INSTANTIATE_TEST_SUITE_P(Pace, PaceOption,
 TEST(PacedClicks, paintTheSamePictureGrowingAtTheDisplaysRateAndNoSoonerThanThePace)
 {
     using namespace std::chrono;
-    constexpr std::int64_t kPace = 600000;
-    // After the box, three pen widths and the mountains' 200,000 points.
-    constexpr nanoseconds kWaterEarliest { 1'000'000'000LL * 200004 / kPace };
     Surface unpaced({ 1280, 1024 });
     ASSERT_EQ(runClickHandler("CmdGsls", unpaced), std::nullopt);
 
     steady_clock::time_point now {};
     int waits = 0;
     PacingCheckpoint pacing(
-        kPace, [&now] { return now; }, [&](steady_clock::time_point until) { now = until, ++waits; });
+        pace::kPointsPerSecond, [&now] { return now; }, [&](steady_clock::time_point until) { now = until, ++waits; });
     Surface surface({ 1280, 1024 });
     steady_clock::time_point start;
-    // When each present came, and whether the frame and the water showed.
-    std::vector<std::tuple<nanoseconds, bool, bool>> shown;
+    // When each present came, in seconds, and whether the frame and the
+    // water showed.
+    std::vector<std::tuple<double, bool, bool>> shown;
     struct : Presenter {
         std::function<void()> watch;
         void present(std::span<const PixelRect>) override { watch(); }
     } presenter;
-    presenter.watch = [&] { shown.emplace_back(now - start, surface.pixel(1, 300), surface.pixel(500, 406)); };
+    presenter.watch = [&] {
+        shown.emplace_back(duration<double>(now - start).count(), surface.pixel(1, 300), surface.pixel(500, 406));
+    };
     surface.setPresenter(&presenter);
     const auto click = [&](const char* button) {
         start = now += seconds(10);
@@ -80,21 +80,23 @@ TEST(PacedClicks, paintTheSamePictureGrowingAtTheDisplaysRateAndNoSoonerThanTheP
         return duration<double>(now - start).count();
     };
 
-    EXPECT_GE(click("CmdGsls"), double(points::kMountainsAndWater) / kPace);
+    const double took = click("CmdGsls");
+    EXPECT_GE(took, pace::kMountainsAndWaterSeconds);
+    EXPECT_LE(took, pace::kMountainsAndWaterSeconds + pace::kLongestFrame);
     EXPECT_EQ(layer(surface), layer(unpaced));
     ASSERT_GE(shown.size(), 3u);
     EXPECT_TRUE(std::get<1>(shown.front()) && !std::get<2>(shown.front()) && std::get<2>(shown.back()));
     // The last present is the handler's own, as it ends.
     for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
         const auto [at, frame, water] = shown[i];
-        const nanoseconds gap = at - (i ? std::get<0>(shown[i - 1]) : nanoseconds(0));
-        EXPECT_TRUE(gap >= PresentingCheckpoint::kPresentInterval
-            && gap <= PresentingCheckpoint::kPresentInterval + 2 * PacingCheckpoint::kPaidAtOnce)
-            << "present " << i;
-        EXPECT_TRUE(!water || at >= kWaterEarliest) << "the water showed too soon, present " << i;
+        const double gap = at - (i ? std::get<0>(shown[i - 1]) : 0.0);
+        EXPECT_TRUE(gap >= pace::kShortestFrame && gap <= pace::kLongestFrame) << "present " << i << " after " << gap;
+        EXPECT_TRUE(!water || at >= pace::kWaterEarliestSeconds) << "the water showed too soon, present " << i;
     }
 
-    EXPECT_GE(click("CmdJgdd"), double(points::kGoldenAvenue) / kPace);
+    const double tookAvenue = click("CmdJgdd");
+    EXPECT_GE(tookAvenue, pace::kGoldenAvenueSeconds);
+    EXPECT_LE(tookAvenue, pace::kGoldenAvenueSeconds + pace::kLongestFrame);
     const int waitsInHandlers = waits;
     for (int i = 0; i < 100000; ++i)
         ASSERT_EQ(surface.PSet({ 15, 15 }, Color::fromRgb(255, 0, 0)), SurfaceStatus::Ok);

@@ -29,11 +29,11 @@ int countColor(const QImage& image, const QRect& rect, Rgb color);
 // pixels away in either direction.
 testing::AssertionResult hasColorNear(const QImage& image, QPoint point, Rgb color, int tolerance = 0);
 
-// Checks of a client area against the pictures' formulas. Each point is
-// looked for within one pixel of where its twips fall, since how twips round
-// to pixels and how a wide dot sits on its point are the program's own
-// choice; the places checked to be empty lie well clear. Pen widths count
-// device pixels at every density.
+// Checks of a client area against the pictures' figures: sampled points on
+// each, and points clear of all. A point is looked for within one pixel of
+// where its twips fall, since how twips round to pixels and how a wide dot
+// sits on its point are the program's own choice; the points checked to be
+// empty lie well clear. Pen widths count device pixels at every density.
 
 // 高山流水: the light-yellow frame, the light-cyan mountain line and the four
 // light-green water runs.

@@ -1,3 +1,4 @@
+#include "expectations.h"
 #include "failing_checkpoint.h"
 #include "guarded_memory.h"
 #include "palette.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -184,15 +186,44 @@ private:
 
     TwipPoint pickPoint() { return { pickCoordinate(), pickCoordinate() }; }
 
-    Color pickColor()
+    // A colour to draw with, and the word it paints: none for what is no
+    // colour at all, an index outside the palette or a value with a non-zero
+    // top byte.
+    struct PickedColor {
+        Color value;
+        std::optional<std::uint32_t> word;
+    };
+
+    // The layer's opaque 0xAARRGGBB word.
+    static std::uint32_t wordOf(Rgb rgb)
+    {
+        return 0xff000000u | std::uint32_t(rgb.red) << 16 | std::uint32_t(rgb.green) << 8 | std::uint32_t(rgb.blue);
+    }
+
+    PickedColor pickColor()
     {
         switch (m_input.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            return QBColor(m_input.ConsumeIntegral<int>());
-        case 1:
-            return Color { m_input.ConsumeIntegral<std::uint32_t>() };
-        default:
-            return QBColor(m_input.ConsumeIntegralInRange(0, 15));
+        case 0: {
+            const int index = m_input.ConsumeIntegral<int>();
+            if (index < 0 || index >= int(std::size(kPalette)))
+                return { QBColor(index), std::nullopt };
+            return { QBColor(index), wordOf(kPalette[index]) };
+        }
+        case 1: {
+            // Any colour, red in the lowest byte, then green, then blue.
+            const Rgb rgb { m_input.ConsumeIntegral<std::uint8_t>(), m_input.ConsumeIntegral<std::uint8_t>(),
+                m_input.ConsumeIntegral<std::uint8_t>() };
+            return { Color { std::uint32_t(rgb.red) | std::uint32_t(rgb.green) << 8 | std::uint32_t(rgb.blue) << 16 },
+                wordOf(rgb) };
+        }
+        case 2: {
+            const std::uint32_t top = m_input.ConsumeIntegralInRange<std::uint32_t>(1, 0xff);
+            return { Color { top << 24 | m_input.ConsumeIntegralInRange<std::uint32_t>(0, 0xffffff) }, std::nullopt };
+        }
+        default: {
+            const int index = m_input.ConsumeIntegralInRange(0, 15);
+            return { QBColor(index), wordOf(kPalette[index]) };
+        }
         }
     }
 
@@ -206,14 +237,6 @@ private:
         default:
             return m_input.ConsumeIntegralInRange(1, 80);
         }
-    }
-
-    static bool isColor(Color color) { return (color.value >> 24) == 0; }
-    static std::uint32_t argbOf(Color color)
-    {
-        const std::uint32_t red = color.value & 0xff, green = (color.value >> 8) & 0xff;
-        const std::uint32_t blue = (color.value >> 16) & 0xff;
-        return 0xff000000u | red << 16 | green << 8 | blue;
     }
 
     static PixelRect clampedRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
@@ -233,7 +256,7 @@ private:
 
     // An accepted point paints at least the pixel that holds it, unless that
     // lies so close to a pixel's edge that rounding may put it either side.
-    void checkPointPainted(TwipPoint point, SurfaceStatus status, Color color)
+    void checkPointPainted(TwipPoint point, SurfaceStatus status, std::uint32_t word)
     {
         const double u = device(point.x), v = device(point.y);
         const double edge = 1e-6 * std::max(1.0, std::max(std::fabs(u), std::fabs(v)));
@@ -242,7 +265,7 @@ private:
             || u - std::floor(u) < edge || std::ceil(u) - u < edge || v - std::floor(v) < edge
             || std::ceil(v) - v < edge)
             return;
-        REQUIRE(m_surface.pixel(int(u), int(v)) == argbOf(color));
+        REQUIRE(m_surface.pixel(int(u), int(v)) == word);
     }
 
     void check(const std::vector<std::uint32_t>& before, int penBefore, SurfaceStatus status, SurfaceStatus refusal,
@@ -291,27 +314,27 @@ private:
         }
         case 1: {
             const TwipPoint point = pickPoint();
-            const Color color = pickColor();
+            const PickedColor color = pickColor();
             const bool finite = std::isfinite(point.x) && std::isfinite(point.y);
-            const SurfaceStatus refusal = !isColor(color) ? SurfaceStatus::InvalidColor
-                : !finite                                 ? SurfaceStatus::InvalidCoordinate
-                                                          : SurfaceStatus::Ok;
-            const SurfaceStatus status = m_surface.PSet(point, color);
+            const SurfaceStatus refusal = !color.word ? SurfaceStatus::InvalidColor
+                : !finite                             ? SurfaceStatus::InvalidCoordinate
+                                                      : SurfaceStatus::Ok;
+            const SurfaceStatus status = m_surface.PSet(point, color.value);
             check(before, pen, status, refusal,
-                finite ? std::optional(Reach { dotReach(point), {}, argbOf(color) }) : std::nullopt);
-            checkPointPainted(point, status, color);
+                finite ? std::optional(Reach { dotReach(point), {}, color.word.value_or(0) }) : std::nullopt);
+            checkPointPainted(point, status, color.word.value_or(0));
             break;
         }
         case 2: {
             const TwipPoint from = pickPoint();
             const TwipPoint to = pickPoint();
-            const Color color = pickColor();
+            const PickedColor color = pickColor();
             const bool finite
                 = std::isfinite(from.x) && std::isfinite(from.y) && std::isfinite(to.x) && std::isfinite(to.y);
             const SurfaceStatus refusal = !finite ? SurfaceStatus::InvalidCoordinate
-                : !isColor(color)                 ? SurfaceStatus::InvalidColor
+                : !color.word                     ? SurfaceStatus::InvalidColor
                                                   : SurfaceStatus::Ok;
-            const SurfaceStatus status = m_surface.Line(from, to, color, LineShape::BoxOutline);
+            const SurfaceStatus status = m_surface.Line(from, to, color.value, LineShape::BoxOutline);
             std::optional<Reach> reach;
             if (finite) {
                 const PixelRect a = dotReach(from), b = dotReach(to);
@@ -323,7 +346,7 @@ private:
                 const std::int64_t band = m_surface.drawWidth() / 2 + 2;
                 reach = Reach { { std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                                     std::max(a.bottom, b.bottom) },
-                    clampedRect(x1 + band, y1 + band, x2 - band, y2 - band), argbOf(color) };
+                    clampedRect(x1 + band, y1 + band, x2 - band, y2 - band), color.word.value_or(0) };
             }
             check(before, pen, status, refusal, reach);
             break;
@@ -332,13 +355,13 @@ private:
             const TwipPoint center = pickPoint();
             const float radius
                 = m_input.ConsumeBool() ? pickCoordinate() : float(m_input.ConsumeIntegralInRange(0, 600));
-            const Color color = pickColor();
+            const PickedColor color = pickColor();
             const bool finite = std::isfinite(center.x) && std::isfinite(center.y);
             const SurfaceStatus refusal = !finite         ? SurfaceStatus::InvalidCoordinate
                 : !(std::isfinite(radius) && radius >= 0) ? SurfaceStatus::InvalidRadius
-                : !isColor(color)                         ? SurfaceStatus::InvalidColor
+                : !color.word                             ? SurfaceStatus::InvalidColor
                                                           : SurfaceStatus::Ok;
-            const SurfaceStatus status = m_surface.Circle(center, radius, color);
+            const SurfaceStatus status = m_surface.Circle(center, radius, color.value);
             std::optional<Reach> reach;
             if (refusal == SurfaceStatus::Ok) {
                 const double ring = std::min(device(radius), 1e12);
@@ -351,7 +374,7 @@ private:
                                     std::int64_t(std::ceil(cx + outer)), std::int64_t(std::ceil(cy + outer))),
                     clampedRect(std::int64_t(std::ceil(cx - inner)), std::int64_t(std::ceil(cy - inner)),
                         std::int64_t(std::floor(cx + inner)) - 1, std::int64_t(std::floor(cy + inner)) - 1),
-                    argbOf(color) };
+                    color.word.value_or(0) };
             }
             check(before, pen, status, refusal, reach);
             break;
@@ -391,19 +414,19 @@ private:
             TwipPoint point = pickPoint();
             const float dx = m_input.ConsumeFloatingPointInRange<float>(-20, 20);
             const float dy = m_input.ConsumeFloatingPointInRange<float>(-20, 20);
-            const Color color = pickColor();
+            const PickedColor color = pickColor();
             const PixelSize size = m_surface.size();
             const int count = m_input.ConsumeIntegralInRange(1, size.width * size.height <= 4096 ? 3000 : 100);
             for (int i = 0; i < count; ++i, point.x += dx, point.y += dy) {
                 const std::vector<std::uint32_t> last = layer();
                 const bool finite = std::isfinite(point.x) && std::isfinite(point.y);
-                const SurfaceStatus refusal = !isColor(color) ? SurfaceStatus::InvalidColor
-                    : !finite                                 ? SurfaceStatus::InvalidCoordinate
-                                                              : SurfaceStatus::Ok;
-                const SurfaceStatus status = m_surface.PSet(point, color);
+                const SurfaceStatus refusal = !color.word ? SurfaceStatus::InvalidColor
+                    : !finite                             ? SurfaceStatus::InvalidCoordinate
+                                                          : SurfaceStatus::Ok;
+                const SurfaceStatus status = m_surface.PSet(point, color.value);
                 check(last, pen, status, refusal,
-                    finite ? std::optional(Reach { dotReach(point), {}, argbOf(color) }) : std::nullopt);
-                checkPointPainted(point, status, color);
+                    finite ? std::optional(Reach { dotReach(point), {}, color.word.value_or(0) }) : std::nullopt);
+                checkPointPainted(point, status, color.word.value_or(0));
             }
             break;
         }
