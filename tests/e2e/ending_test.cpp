@@ -17,12 +17,6 @@ TEST_F(Ending, closeBox)
     expectCleanExit("the window manager closed the window");
 }
 
-TEST_F(Ending, deleteWindowRequest)
-{
-    desktop().sendDeleteWindow(window());
-    expectCleanExit("WM_DELETE_WINDOW");
-}
-
 // The focus starts on 金光大道 although the small window does not show it,
 // and Tab walks 金光大道, 高山流水, 清除, 退出.
 TEST_F(Ending, tabTabTabSpace)
