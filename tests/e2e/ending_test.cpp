@@ -4,13 +4,6 @@ namespace {
 
 using Ending = TuxingTest;
 
-TEST_F(Ending, exitButton)
-{
-    maximize();
-    click(layout::Exit);
-    expectCleanExit("退出");
-}
-
 TEST_F(Ending, closeBox)
 {
     closeThroughWindowManager();

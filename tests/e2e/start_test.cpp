@@ -6,19 +6,11 @@ namespace {
 
 using Start = TuxingTest;
 
-TEST_F(Start, opensTitledAtStartSizeNotMaximized)
+TEST_F(Start, opensTitledSmallAndShowsOnlyTheTopLeftOfThePanel)
 {
     EXPECT_EQ(desktop().title(window()), layout::kCaption);
-    const std::optional<QRect> area = desktop().clientArea(window());
-    ASSERT_TRUE(area);
-    EXPECT_EQ(area->width(), pixelFromTwips(layout::kStartWidth));
-    EXPECT_EQ(area->height(), pixelFromTwips(layout::kStartHeight));
     EXPECT_FALSE(desktop().hasState(window(), atoms()._NET_WM_STATE_MAXIMIZED_VERT));
     EXPECT_FALSE(desktop().hasState(window(), atoms()._NET_WM_STATE_MAXIMIZED_HORZ));
-}
-
-TEST_F(Start, showsOnlyTheTopLeftOfThePanel)
-{
     const QImage client = grabClient();
     ASSERT_EQ(client.size(), QSize(pixelFromTwips(layout::kStartWidth), pixelFromTwips(layout::kStartHeight)));
     const int margin = pixelFromTwips(layout::kPanel.left);
