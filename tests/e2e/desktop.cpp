@@ -1,5 +1,9 @@
 #include "desktop.h"
 
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
 #include <xcb/xcb_icccm.h>
 
 #include <poll.h>
@@ -40,16 +44,6 @@ Desktop::Desktop()
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_probe, m_root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
         XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &propertyChanges);
     xcb_flush(m_connection);
-
-    auto resources = owned(xcb_get_property_reply(m_connection,
-        xcb_get_property(m_connection, 0, m_root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 4096), nullptr));
-    if (resources) {
-        const std::string text(static_cast<const char*>(xcb_get_property_value(resources.get())),
-            std::size_t(xcb_get_property_value_length(resources.get())));
-        const std::size_t dpi = text.find("Xft.dpi:");
-        if (dpi != std::string::npos)
-            m_ratio = std::strtod(text.c_str() + dpi + 8, nullptr) / 96;
-    }
 }
 
 Desktop::~Desktop()
@@ -91,6 +85,10 @@ bool Desktop::handleEvents()
     return any;
 }
 
+double Desktop::ratio() const { return QGuiApplication::primaryScreen()->devicePixelRatio(); }
+
+QImage Desktop::grabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
+
 ExitStatus Desktop::xdotool(const std::vector<std::string>& arguments)
 {
     // A tool that fails says why on the test's output.
@@ -102,21 +100,6 @@ ExitStatus Desktop::xdotool(const std::vector<std::string>& arguments)
         std::fprintf(
             stderr, "xdotool %s: %s\n%s\n", arguments.front().c_str(), status.describe().c_str(), output.c_str());
     return status;
-}
-
-QImage Desktop::grabScreen()
-{
-    const xcb_screen_t* screen = m_ewmh.screens[0];
-    const int width = screen->width_in_pixels;
-    const int height = screen->height_in_pixels;
-    auto reply = owned(xcb_get_image_reply(m_connection,
-        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, 0, 0, width, height, ~0u), nullptr));
-    if (!reply || reply->depth != 24 || xcb_get_setup(m_connection)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST
-        || xcb_get_image_data_length(reply.get()) != width * height * 4)
-        throw std::runtime_error("the screen cannot be read as 32-bit pixels");
-    // 32-bit little-endian pixels with blue in the lowest byte are exactly
-    // the layout of Format_RGB32.
-    return QImage(xcb_get_image_data(reply.get()), width, height, width * 4, QImage::Format_RGB32).copy();
 }
 
 std::vector<xcb_window_t> Desktop::clientWindows()

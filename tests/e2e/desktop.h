@@ -15,7 +15,7 @@
 #include <vector>
 
 // The desktop in DISPLAY, which scripts/private-desktop.sh starts, seen
-// through a connection of the test's own: windows, their state and pixels.
+// through a connection of the test's own: windows and their state.
 // The window manager is asked for changes as a pager asks, and input goes
 // through xdotool, as a user's tools would send it.
 class Desktop {
@@ -27,8 +27,10 @@ public:
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
-    // The screen's dots per inch over 96, from the Xft.dpi that Qt reads.
-    double ratio() const { return m_ratio; }
+    // The screen's device pixels per logical pixel, and its pixels, as the
+    // toolkit sees them.
+    double ratio() const;
+    QImage grabScreen();
     // The names of the window states, among others.
     const xcb_ewmh_connection_t& atoms() const { return m_ewmh; }
 
@@ -38,7 +40,6 @@ public:
     bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
     ExitStatus xdotool(const std::vector<std::string>& arguments);
-    QImage grabScreen();
 
     // What the window manager tells clients of the desktop: the windows it
     // manages, among them the one of a process, the work area of the
@@ -84,7 +85,6 @@ private:
     xcb_window_t m_root = 0;
     xcb_atom_t m_changeState = XCB_ATOM_NONE;
     xcb_window_t m_probe = 0;
-    double m_ratio = 1;
     std::uint32_t m_nextPingToken = 0x7e570000;
     std::uint32_t m_lastPingAnswered = 0;
 };
