@@ -205,11 +205,9 @@ bool Desktop::hasState(xcb_window_t window, xcb_atom_t state)
     return found;
 }
 
-void Desktop::changeState(xcb_window_t window, Change change, xcb_atom_t state, xcb_atom_t alsoState)
+void Desktop::changeState(
+    xcb_window_t window, xcb_ewmh_wm_state_action_t action, xcb_atom_t state, xcb_atom_t alsoState)
 {
-    const auto action = change == Change::Remove ? XCB_EWMH_WM_STATE_REMOVE
-        : change == Change::Add                  ? XCB_EWMH_WM_STATE_ADD
-                                                 : XCB_EWMH_WM_STATE_TOGGLE;
     xcb_ewmh_request_change_wm_state(&m_ewmh, 0, window, action, state, alsoState, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
     xcb_flush(m_connection);
 }

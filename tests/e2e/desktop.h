@@ -20,8 +20,6 @@
 // through xdotool, as a user's tools would send it.
 class Desktop {
 public:
-    enum class Change { Remove, Add, Toggle };
-
     Desktop();
     ~Desktop();
     Desktop(const Desktop&) = delete;
@@ -59,7 +57,8 @@ public:
     bool hasState(xcb_window_t window, xcb_atom_t state);
 
     // Requests that return at once; their effects show later.
-    void changeState(xcb_window_t window, Change change, xcb_atom_t state, xcb_atom_t alsoState = XCB_ATOM_NONE);
+    void changeState(
+        xcb_window_t window, xcb_ewmh_wm_state_action_t action, xcb_atom_t state, xcb_atom_t alsoState = XCB_ATOM_NONE);
     void activate(xcb_window_t window);
     void minimize(xcb_window_t window);
     void resize(xcb_window_t window, QSize size);

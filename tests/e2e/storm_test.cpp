@@ -159,7 +159,7 @@ TEST_F(Storm, outlivedWithMemoryKept)
                 const int height = tiny ? 1 : 1 + chance(1200);
                 desktop().resize(window(), QSize(width, height));
             } else if (kind == 3) {
-                desktop().changeState(window(), Desktop::Change::Toggle, atoms()._NET_WM_STATE_MAXIMIZED_VERT,
+                desktop().changeState(window(), XCB_EWMH_WM_STATE_TOGGLE, atoms()._NET_WM_STATE_MAXIMIZED_VERT,
                     atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
             } else if (kind == 4) {
                 desktop().minimize(window());

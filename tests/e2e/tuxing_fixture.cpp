@@ -91,7 +91,7 @@ void TuxingTest::maximize()
     const QSize needed(
         pixelFromTwips(layout::kNeededWidth, ratio()) + 2, pixelFromTwips(layout::kNeededHeight, ratio()) + 2);
     desktop().changeState(
-        window(), Desktop::Change::Add, atoms()._NET_WM_STATE_MAXIMIZED_VERT, atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
+        window(), XCB_EWMH_WM_STATE_ADD, atoms()._NET_WM_STATE_MAXIMIZED_VERT, atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
     // The window manager may mark the window maximized before it resizes it,
     // so the wait is for the size: the work area less the frame.
     std::optional<QRect> area;
@@ -118,7 +118,7 @@ void TuxingTest::maximize()
 void TuxingTest::unmaximize()
 {
     desktop().changeState(
-        window(), Desktop::Change::Remove, atoms()._NET_WM_STATE_MAXIMIZED_VERT, atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
+        window(), XCB_EWMH_WM_STATE_REMOVE, atoms()._NET_WM_STATE_MAXIMIZED_VERT, atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
     ASSERT_TRUE(desktop().waitUntil(
         [this] {
             return !hasState(atoms()._NET_WM_STATE_MAXIMIZED_VERT) && !hasState(atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
