@@ -48,9 +48,12 @@ ready="$XDG_RUNTIME_DIR/openbox-ready"
 # that window, while keys go straight on, so a key sent just after a click can
 # overtake it whenever openbox is slow to answer. A window here is activated
 # on purpose, never by a click, so this openbox leaves clicks alone and input
-# reaches the window in the order it was sent.
+# reaches the window in the order it was sent. Nor does it animate a window
+# being minimized or restored: while the frame grows back, the window's parts
+# come into view one by one, each exposed at a time of openbox's choosing.
 config="$XDG_RUNTIME_DIR/openbox-rc.xml"
-sed '/<context name="Client">/,/<\/context>/d' /etc/xdg/openbox/rc.xml >"$config"
+sed -e '/<context name="Client">/,/<\/context>/d' -e 's|<animateIconify>yes</animateIconify>|<animateIconify>no</animateIconify>|' \
+    /etc/xdg/openbox/rc.xml >"$config"
 openbox --sm-disable --config-file "$config" --startup "touch $ready" >"$XDG_RUNTIME_DIR/openbox.log" 2>&1 &
 openbox=$!
 for _ in $(seq 400); do

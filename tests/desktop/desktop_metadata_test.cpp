@@ -1,88 +1,108 @@
 #include "expectations.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QXmlStreamReader>
 
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 // The tree `cmake --install` made, named by TUXING_STAGE.
 
 namespace {
 
-const QString kAppId = QStringLiteral("org.tuxing.Tuxing");
+const std::string kAppId = "org.tuxing.Tuxing";
 
-QString staged(const QString& path) { return QDir(QString::fromLocal8Bit(std::getenv("TUXING_STAGE"))).filePath(path); }
+std::string staged(const std::string& path) { return std::string(std::getenv("TUXING_STAGE")) + "/" + path; }
 
-QString iconPath(int size)
+QImage icon(int size)
 {
-    return staged(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId));
+    const std::string side = std::to_string(size);
+    const QImage image(
+        QString::fromStdString(staged("share/icons/hicolor/" + side + "x" + side + "/apps/" + kAppId + ".png")));
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QImage normalized(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
-
-bool hasHan(const QString& text)
+bool hasHan(const std::string& text)
 {
-    for (QChar c : text) {
+    for (QChar c : QString::fromStdString(text)) {
         if (c.script() == QChar::Script_Han)
             return true;
     }
     return false;
 }
 
-struct DesktopEntry {
-    QMap<QString, QString> keys;
-    // By action name.
-    QMap<QString, QMap<QString, QString>> actions;
+// The installed desktop entry, read as a desktop reads it.
+class DesktopEntry {
+public:
+    DesktopEntry()
+    {
+        g_key_file_load_from_file(
+            m_file, staged("share/applications/" + kAppId + ".desktop").c_str(), G_KEY_FILE_NONE, nullptr);
+    }
+    ~DesktopEntry() { g_key_file_free(m_file); }
+    DesktopEntry(const DesktopEntry&) = delete;
+    DesktopEntry& operator=(const DesktopEntry&) = delete;
+
+    std::string value(const char* key, const std::string& group = G_KEY_FILE_DESKTOP_GROUP) const;
+    std::vector<std::string> actions() const;
+    bool hasGroup(const std::string& group) const { return g_key_file_has_group(m_file, group.c_str()); }
+
+private:
+    GKeyFile* m_file = g_key_file_new();
 };
 
-// The desktop entry format is close to, but not, an ini file (lists end in
-// ';', values are not quoted), so it is read line by line.
-DesktopEntry readDesktopEntry()
+std::string DesktopEntry::value(const char* key, const std::string& group) const
 {
-    QFile file(staged(QStringLiteral("share/applications/%1.desktop").arg(kAppId)));
-    DesktopEntry entry;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return entry;
-    const QString actionGroup = QStringLiteral("[Desktop Action ");
-    QMap<QString, QString>* group = nullptr;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line == QStringLiteral("[Desktop Entry]"))
-            group = &entry.keys;
-        else if (line.startsWith(actionGroup) && line.endsWith(u']'))
-            group = &entry.actions[line.mid(actionGroup.size()).chopped(1)];
-        else if (line.startsWith(u'['))
-            group = nullptr;
-        else if (group && line.contains(u'='))
-            group->insert(line.section(u'=', 0, 0), line.section(u'=', 1));
-    }
-    return entry;
+    gchar* value = g_key_file_get_string(m_file, group.c_str(), key, nullptr);
+    const std::string text = value ? value : "";
+    g_free(value);
+    return text;
 }
 
-QMap<QString, QString> readMetainfo()
+std::vector<std::string> DesktopEntry::actions() const
 {
-    QFile file(staged(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId)));
-    QMap<QString, QString> found;
-    if (!file.open(QIODevice::ReadOnly))
-        return found;
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QString name = xml.name().toString();
-        if (name == QStringLiteral("release"))
-            found.insert(QStringLiteral("release"), xml.attributes().value(QStringLiteral("version")).toString());
-        else if (name == QStringLiteral("id") || name == QStringLiteral("launchable")
-            || name == QStringLiteral("binary") || name == QStringLiteral("lang"))
-            found.insert(name, xml.readElementText());
-    }
-    return found;
+    gchar** names = g_key_file_get_string_list(
+        m_file, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ACTIONS, nullptr, nullptr);
+    std::vector<std::string> list;
+    for (gchar** name = names; name && *name; ++name)
+        list.emplace_back(*name);
+    g_strfreev(names);
+    return list;
+}
+
+// The installed metainfo, asked with XPath.
+class Metainfo {
+public:
+    Metainfo() { m_document = xmlReadFile(staged("share/metainfo/" + kAppId + ".metainfo.xml").c_str(), nullptr, 0); }
+    ~Metainfo() { xmlFreeDoc(m_document); }
+    Metainfo(const Metainfo&) = delete;
+    Metainfo& operator=(const Metainfo&) = delete;
+
+    // The text of the first node the path names; empty if none.
+    std::string text(const std::string& path) const;
+
+private:
+    xmlDocPtr m_document = nullptr;
+};
+
+std::string Metainfo::text(const std::string& path) const
+{
+    if (!m_document)
+        return {};
+    xmlXPathContextPtr context = xmlXPathNewContext(m_document);
+    xmlXPathObjectPtr found
+        = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(("string(" + path + ")").c_str()), context);
+    const std::string text = found && found->stringval ? reinterpret_cast<const char*>(found->stringval) : "";
+    xmlXPathFreeObject(found);
+    xmlXPathFreeContext(context);
+    return text;
 }
 
 class InstalledIcon : public testing::TestWithParam<int> { };
@@ -93,14 +113,14 @@ TEST_P(InstalledIcon, showsAWindowWithATitleBar)
 {
     // Opaque frame all round, and a title bar of another colour than the
     // client area below it.
-    const QImage icon = normalized(QImage(iconPath(GetParam())));
-    const int middle = icon.width() / 2;
-    const QRgb title = icon.pixel(middle, icon.height() * 4 / 16);
-    const QRgb client = icon.pixel(middle, icon.height() * 12 / 16 + 1);
+    const QImage image = icon(GetParam());
+    const int middle = image.width() / 2;
+    const QRgb title = image.pixel(middle, image.height() * 4 / 16);
+    const QRgb client = image.pixel(middle, image.height() * 12 / 16 + 1);
     EXPECT_EQ(qAlpha(title), 255);
     EXPECT_EQ(qAlpha(client), 255);
     EXPECT_NE(title, client);
-    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, InstalledIcon, testing::Values(16, 32),
@@ -108,17 +128,17 @@ INSTANTIATE_TEST_SUITE_P(Sizes, InstalledIcon, testing::Values(16, 32),
 
 TEST(DesktopEntry, startsTheInstalledProgramWithItsIcon)
 {
-    const DesktopEntry entry = readDesktopEntry();
-    EXPECT_EQ(entry.keys.value(QStringLiteral("Exec")), QStringLiteral("tuxing"));
-    EXPECT_TRUE(QFileInfo(staged(QStringLiteral("bin/tuxing"))).isExecutable());
-    EXPECT_EQ(entry.keys.value(QStringLiteral("Icon")), kAppId);
+    const DesktopEntry entry;
+    EXPECT_EQ(entry.value(G_KEY_FILE_DESKTOP_KEY_EXEC), "tuxing");
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(staged("bin/tuxing"))).isExecutable());
+    EXPECT_EQ(entry.value(G_KEY_FILE_DESKTOP_KEY_ICON), kAppId);
 }
 
 TEST(DesktopEntry, isNamedAndDescribedInChinese)
 {
-    const DesktopEntry entry = readDesktopEntry();
-    EXPECT_TRUE(hasHan(entry.keys.value(QStringLiteral("Name"))));
-    EXPECT_TRUE(hasHan(entry.keys.value(QStringLiteral("Comment"))));
+    const DesktopEntry entry;
+    EXPECT_TRUE(hasHan(entry.value(G_KEY_FILE_DESKTOP_KEY_NAME)));
+    EXPECT_TRUE(hasHan(entry.value(G_KEY_FILE_DESKTOP_KEY_COMMENT)));
 }
 
 // Slow enough that the passes of colour can be watched sweeping over each
@@ -126,37 +146,36 @@ TEST(DesktopEntry, isNamedAndDescribedInChinese)
 // desktop calls a window that has not answered for 5 s not responding.
 TEST(DesktopEntry, offersInChineseToPaintAtAPaceThePicturesCanBeWatchedAt)
 {
-    const DesktopEntry entry = readDesktopEntry();
-    const QStringList names = entry.keys.value(QStringLiteral("Actions")).split(u';', Qt::SkipEmptyParts);
-    ASSERT_EQ(names.size(), 1) << entry.keys.value(QStringLiteral("Actions")).toStdString();
-    ASSERT_TRUE(entry.actions.contains(names.front())) << "no group for the action " << names.front().toStdString();
-    const QMap<QString, QString> action = entry.actions.value(names.front());
-    EXPECT_TRUE(hasHan(action.value(QStringLiteral("Name"))));
+    const DesktopEntry entry;
+    const std::vector<std::string> names = entry.actions();
+    ASSERT_EQ(names.size(), 1u);
+    const std::string group = "Desktop Action " + names.front();
+    ASSERT_TRUE(entry.hasGroup(group)) << "no group for the action " << names.front();
+    EXPECT_TRUE(hasHan(entry.value(G_KEY_FILE_DESKTOP_KEY_NAME, group)));
 
-    const QString exec = action.value(QStringLiteral("Exec"));
-    const QString paceOption = QStringLiteral("tuxing --pace=");
-    ASSERT_TRUE(exec.startsWith(paceOption)) << exec.toStdString();
+    const std::string exec = entry.value(G_KEY_FILE_DESKTOP_KEY_EXEC, group);
+    const std::string paceOption = "tuxing --pace=";
+    ASSERT_EQ(exec.substr(0, paceOption.size()), paceOption);
     bool isNumber = false;
-    const double pace = exec.mid(paceOption.size()).toDouble(&isNumber);
-    ASSERT_TRUE(isNumber && pace > 0) << exec.toStdString();
+    const double pace = QString::fromStdString(exec.substr(paceOption.size())).toDouble(&isNumber);
+    ASSERT_TRUE(isNumber && pace > 0) << exec;
     EXPECT_LE(points::kGoldenAvenue / pace, 4.5);
     EXPECT_GE(points::kMountainsAndWater / pace, 1.0);
 }
 
 TEST(Metainfo, releaseIsOnePointZeroZero)
 {
-    const QMap<QString, QString> metainfo = readMetainfo();
-    EXPECT_EQ(metainfo.value(QStringLiteral("release")), QStringLiteral("1.00"));
+    EXPECT_EQ(Metainfo().text("/component/releases/release/@version"), "1.00");
 }
 
 TEST(Metainfo, launchesTheDesktopEntry)
 {
-    const QMap<QString, QString> metainfo = readMetainfo();
-    EXPECT_EQ(metainfo.value(QStringLiteral("id")), kAppId);
-    EXPECT_EQ(metainfo.value(QStringLiteral("launchable")), kAppId + QStringLiteral(".desktop"));
-    EXPECT_EQ(metainfo.value(QStringLiteral("binary")), QStringLiteral("tuxing"));
+    const Metainfo metainfo;
+    EXPECT_EQ(metainfo.text("/component/id"), kAppId);
+    EXPECT_EQ(metainfo.text("/component/launchable[@type='desktop-id']"), kAppId + ".desktop");
+    EXPECT_EQ(metainfo.text("/component/provides/binary"), "tuxing");
     // Every text of the program is Simplified Chinese.
-    EXPECT_EQ(metainfo.value(QStringLiteral("lang")), QStringLiteral("zh_CN"));
+    EXPECT_EQ(metainfo.text("/component/languages/lang"), "zh_CN");
 }
 
 int main(int argc, char* argv[])

@@ -1,7 +1,9 @@
 #include "child_process.h"
 
 #include <csignal>
+#include <fstream>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 
 namespace {
 
@@ -56,6 +58,21 @@ ChildProcess::~ChildProcess()
         m_process.kill();
         m_process.waitForFinished(-1);
     }
+}
+
+bool ChildProcess::isIdle() const
+{
+    // The main thread's system call, then its arguments: the descriptors,
+    // their count and the timeout in milliseconds, -1 for none.
+    constexpr int kFarOff = 1000;
+    std::ifstream file("/proc/" + std::to_string(m_pid) + "/syscall");
+    long call = -1;
+    std::string descriptors, count, timeout;
+    file >> call >> descriptors >> count >> timeout;
+    if (call != SYS_poll)
+        return false;
+    const int milliseconds = int(std::uint32_t(std::stoul(timeout, nullptr, 16)));
+    return milliseconds < 0 || milliseconds >= kFarOff;
 }
 
 bool ChildProcess::isRunning() { return m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(0); }

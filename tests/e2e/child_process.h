@@ -28,6 +28,10 @@ public:
 
     qint64 pid() const { return m_pid; }
     bool isRunning();
+    // Whether its main thread waits in poll() with no timer due within a
+    // second, as the event loop of a Qt program does once it has nothing
+    // left to do: a repaint, for one, waits for a timer of 5 ms.
+    bool isIdle() const;
     // Nothing when it is still running at the timeout.
     std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout);
 
@@ -36,7 +40,7 @@ private:
     qint64 m_pid = 0;
 };
 
-// Runs a short command to its end (xdotool, wmctrl) and returns how it
+// Runs a short command to its end (xdotool, xrandr) and returns how it
 // ended; a command that hangs is killed after the timeout.
 ExitStatus runCommand(const std::vector<std::string>& arguments,
     std::chrono::milliseconds timeout = std::chrono::seconds(10), std::string* output = nullptr);

@@ -7,8 +7,6 @@ namespace {
 // the work area all the same, every time.
 using DesktopBound = TuxingTest;
 
-constexpr auto kWait = std::chrono::seconds(20);
-
 std::string describe(const std::optional<QRect>& area)
 {
     if (!area)
@@ -26,22 +24,22 @@ TEST_F(DesktopBound, stretchStopsAtTheScreensAsTheyChange)
     // window manager before the program has seen the screens change.
     auto stretchTo = [&](QSize bound) {
         std::optional<QSize> asked;
-        ASSERT_TRUE(pollUntil(
+        ASSERT_TRUE(desktop().waitUntil(
             [&] {
                 asked = desktop().maximumSize(window());
                 return asked == bound;
             },
-            kWait))
+            kWindowTimeout))
             << "the window's largest size is " << (asked ? asked->width() : 0) << "x" << (asked ? asked->height() : 0)
             << ", not " << bound.width() << "x" << bound.height();
-        ASSERT_TRUE(desktop().xdotool({ "windowsize", windowId(), "32767", "32767" }).isCleanExit());
+        desktop().resize(window(), QSize(32767, 32767));
         std::optional<QRect> area;
-        EXPECT_TRUE(pollUntil(
+        EXPECT_TRUE(desktop().waitUntil(
             [&] {
                 area = desktop().clientArea(window());
                 return area && area->size() == bound;
             },
-            kWait))
+            kWindowTimeout))
             << "the stretched client area is " << describe(area);
     };
     ASSERT_NO_FATAL_FAILURE(stretchTo(screen));
@@ -69,7 +67,7 @@ TEST_F(DesktopBound, maximizedFillsTheWorkAreaEveryTime)
         ASSERT_NO_FATAL_FAILURE(maximize());
         std::optional<QRect> area;
         std::optional<QRect> expected;
-        EXPECT_TRUE(pollUntil(
+        EXPECT_TRUE(desktop().waitUntil(
             [&] {
                 area = desktop().clientArea(window());
                 expected = desktop().workArea();
@@ -77,16 +75,16 @@ TEST_F(DesktopBound, maximizedFillsTheWorkAreaEveryTime)
                     expected = expected->marginsRemoved(desktop().frameExtents(window()));
                 return area && area == expected;
             },
-            kWait))
+            kWindowTimeout))
             << "round " << round << ": maximized, the client area is " << describe(area)
             << "; the work area less the frame is " << describe(expected);
         ASSERT_NO_FATAL_FAILURE(unmaximize());
-        EXPECT_TRUE(pollUntil(
+        EXPECT_TRUE(desktop().waitUntil(
             [&] {
                 area = desktop().clientArea(window());
                 return area && area->size() == normal;
             },
-            kWait))
+            kWindowTimeout))
             << "round " << round << ": restored, the client area is " << describe(area);
     }
     ASSERT_TRUE(settle());

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <string_view>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // The toolkit grabs the screen and knows its density.
+    QGuiApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     constexpr std::string_view option = "--program=";
     for (int i = 1; i < argc; ++i) {

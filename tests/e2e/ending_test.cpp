@@ -4,23 +4,10 @@ namespace {
 
 using Ending = TuxingTest;
 
-TEST_F(Ending, exitButton)
-{
-    maximize();
-    click(layout::Exit);
-    expectCleanExit("退出");
-}
-
 TEST_F(Ending, closeBox)
 {
     closeThroughWindowManager();
     expectCleanExit("the window manager closed the window");
-}
-
-TEST_F(Ending, deleteWindowRequest)
-{
-    desktop().sendDeleteWindow(window());
-    expectCleanExit("WM_DELETE_WINDOW");
 }
 
 // The focus starts on 金光大道 although the small window does not show it,

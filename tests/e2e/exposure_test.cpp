@@ -18,10 +18,6 @@ TEST_F(Exposure, minimizeAndRestoreDropsThePainting)
 
     minimize();
     restore();
-    // The window system's repaint of the restored window comes at a time of
-    // its own choosing; once it shows the clean window, that must last.
-    pollUntil([&] { return sameOutside(clean, grabClient(), buttonFaces()); }, std::chrono::seconds(20));
-    ASSERT_TRUE(settle());
     EXPECT_TRUE(sameOutside(clean, grabClient(), buttonFaces()));
 }
 
@@ -37,17 +33,14 @@ protected:
     QSize resizeTo(QSize logical)
     {
         const QSize size(int(std::lround(logical.width() * ratio())), int(std::lround(logical.height() * ratio())));
-        EXPECT_TRUE(
-            desktop()
-                .xdotool({ "windowsize", windowId(), std::to_string(size.width()), std::to_string(size.height()) })
-                .isCleanExit());
-        EXPECT_TRUE(pollUntil(
+        desktop().resize(window(), size);
+        EXPECT_TRUE(desktop().waitUntil(
             [&] {
                 const std::optional<QRect> area = desktop().clientArea(window());
                 return area && std::abs(area->width() - size.width()) <= 1
                     && std::abs(area->height() - size.height()) <= 1;
             },
-            std::chrono::seconds(20)))
+            kWindowTimeout))
             << "the window did not take the size " << size.width() << "x" << size.height();
         EXPECT_TRUE(settle());
         return desktop().clientArea(window()).value_or(QRect()).size();
@@ -66,8 +59,6 @@ TEST_F(Shrinking, keepsWhatStaysVisibleUntilTheWindowIsRepainted)
 
     minimize();
     restore();
-    pollUntil([&] { return sameOutside(clean.copy(smaller), grabClient(), buttonFaces()); }, std::chrono::seconds(20));
-    ASSERT_TRUE(settle());
     EXPECT_TRUE(sameOutside(clean.copy(smaller), grabClient(), buttonFaces())) << "the painting outlived a repaint";
 }
 

@@ -1,12 +1,12 @@
 #include "tuxing_fixture.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
 
 namespace {
-
-constexpr auto kStartTimeout = std::chrono::seconds(30);
 
 std::filesystem::path& storedProgramPath()
 {
@@ -46,8 +46,9 @@ void TuxingTest::SetUp()
     std::filesystem::create_directories(m_artifacts);
 
     m_desktop = std::make_unique<Desktop>();
+    ASSERT_TRUE(m_desktop->clientWindows().empty()) << "the desktop still shows another test's windows";
     m_program = std::make_unique<ChildProcess>(command(), extraEnvironment(), m_artifacts / "tuxing.log");
-    const bool mapped = pollUntil(
+    const bool mapped = m_desktop->waitUntil(
         [this] {
             if (!m_program->isRunning())
                 return true;
@@ -56,7 +57,7 @@ void TuxingTest::SetUp()
                 m_window = *found;
             return m_window != 0;
         },
-        kStartTimeout);
+        kWindowTimeout);
     ASSERT_TRUE(m_program->isRunning()) << "the program ended at start; see " << m_artifacts / "tuxing.log";
     ASSERT_TRUE(mapped) << "no window of the program was mapped and managed";
     ASSERT_TRUE(settle());
@@ -70,14 +71,11 @@ void TuxingTest::TearDown()
         keepShot(m_desktop->grabScreen(), "screen-at-end");
     }
     m_program.reset();
+    if (m_desktop) {
+        EXPECT_TRUE(m_desktop->waitUntil([this] { return m_desktop->clientWindows().empty(); }, kWindowTimeout))
+            << "a window stayed on the desktop after the program ended";
+    }
     m_desktop.reset();
-}
-
-std::string TuxingTest::windowId() const
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08x", unsigned(m_window));
-    return text;
 }
 
 std::vector<QRect> buttonFaces(double ratio)
@@ -88,108 +86,84 @@ std::vector<QRect> buttonFaces(double ratio)
     return faces;
 }
 
-bool TuxingTest::hasState(const char* state)
-{
-    const std::vector<std::string> states = desktop().windowState(window());
-    return std::find(states.begin(), states.end(), state) != states.end();
-}
-
 void TuxingTest::maximize()
 {
     const QSize needed(
         pixelFromTwips(layout::kNeededWidth, ratio()) + 2, pixelFromTwips(layout::kNeededHeight, ratio()) + 2);
-    const bool maximized
-        = requestFromWindowManager({ "-i", "-r", windowId(), "-b", "add,maximized_vert,maximized_horz" }, [&] {
-              const std::optional<QRect> area = desktop().clientArea(window());
-              return hasState("_NET_WM_STATE_MAXIMIZED_VERT") && hasState("_NET_WM_STATE_MAXIMIZED_HORZ") && area
-                  && area->width() >= needed.width() && area->height() >= needed.height();
-          });
-    if (!maximized) {
-        const std::optional<QRect> area = desktop().clientArea(window());
-        FAIL() << "the window did not become maximized with room for the whole layout; client area "
-               << (area ? area->width() : 0) << "x" << (area ? area->height() : 0);
-    }
-    ASSERT_TRUE(settle());
-    // The enlarged part is painted some time after the resize; the window's
-    // far corner is margin, so once it shows dark green the whole window has
-    // been drawn at its new size.
-    ASSERT_TRUE(pollUntil(
-        [this] {
-            const QImage client = grabClient();
-            return !client.isNull()
-                && colorAt(client, { client.width() - 1, client.height() - 1 }) == colors::kDarkGreen;
+    desktop().changeState(
+        window(), XCB_EWMH_WM_STATE_ADD, atoms()._NET_WM_STATE_MAXIMIZED_VERT, atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
+    // The window manager may mark the window maximized before it resizes it,
+    // so the wait is for the size: the work area less the frame.
+    std::optional<QRect> area;
+    ASSERT_TRUE(desktop().waitUntil(
+        [&] {
+            area = desktop().clientArea(window());
+            const std::optional<QRect> work = desktop().workArea();
+            return hasState(atoms()._NET_WM_STATE_MAXIMIZED_VERT) && hasState(atoms()._NET_WM_STATE_MAXIMIZED_HORZ)
+                && area && work && *area == work->marginsRemoved(desktop().frameExtents(window()));
         },
-        kStartTimeout))
-        << "the maximized window was never drawn out to its far corner";
+        kWindowTimeout))
+        << "the window did not become maximized to fill the work area";
+    ASSERT_TRUE(area->width() >= needed.width() && area->height() >= needed.height())
+        << "the maximized client area of " << area->width() << "x" << area->height()
+        << " has no room for the whole layout";
     ASSERT_TRUE(settle());
+    // The window's far corner is margin, so once it shows dark green the
+    // whole window has been drawn at its new size.
+    const QImage client = grabClient();
+    ASSERT_EQ(colorAt(client, { client.width() - 1, client.height() - 1 }), colors::kDarkGreen)
+        << "the maximized window was not drawn out to its far corner";
 }
 
 void TuxingTest::unmaximize()
 {
-    if (!requestFromWindowManager({ "-i", "-r", windowId(), "-b", "remove,maximized_vert,maximized_horz" },
-            [this] { return !hasState("_NET_WM_STATE_MAXIMIZED_VERT") && !hasState("_NET_WM_STATE_MAXIMIZED_HORZ"); }))
-        FAIL() << "the window stayed maximized";
+    desktop().changeState(
+        window(), XCB_EWMH_WM_STATE_REMOVE, atoms()._NET_WM_STATE_MAXIMIZED_VERT, atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
+    ASSERT_TRUE(desktop().waitUntil(
+        [this] {
+            return !hasState(atoms()._NET_WM_STATE_MAXIMIZED_VERT) && !hasState(atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
+        },
+        kWindowTimeout))
+        << "the window stayed maximized";
 }
 
 void TuxingTest::activate()
 {
-    if (!requestFromWindowManager({ "-i", "-a", windowId() }, [this] { return desktop().activeWindow() == window(); }))
-        FAIL() << "the window did not become active; the active window is " << desktop().activeWindow();
+    desktop().activate(window());
+    ASSERT_TRUE(desktop().waitUntil([this] { return desktop().activeWindow() == window(); }, kWindowTimeout))
+        << "the window did not become active; the active window is " << desktop().activeWindow();
     ASSERT_TRUE(settle());
 }
 
 void TuxingTest::minimize()
 {
-    ASSERT_TRUE(desktop().xdotool({ "windowminimize", windowId() }).isCleanExit());
-    ASSERT_TRUE(pollUntil(
-        [this] { return !desktop().isViewable(window()) && hasState("_NET_WM_STATE_HIDDEN"); }, kStartTimeout))
+    desktop().minimize(window());
+    ASSERT_TRUE(desktop().waitUntil(
+        [this] { return !desktop().isViewable(window()) && hasState(atoms()._NET_WM_STATE_HIDDEN); }, kWindowTimeout))
         << "the window was not minimized";
 }
 
 void TuxingTest::restore()
 {
     // Activating a minimized window restores it.
-    if (!requestFromWindowManager({ "-i", "-a", windowId() },
-            [this] { return desktop().isViewable(window()) && !hasState("_NET_WM_STATE_HIDDEN"); }))
-        FAIL() << "the window was not restored";
+    desktop().activate(window());
+    ASSERT_TRUE(desktop().waitUntil(
+        [this] { return desktop().isViewable(window()) && !hasState(atoms()._NET_WM_STATE_HIDDEN); }, kWindowTimeout))
+        << "the window was not restored";
     ASSERT_TRUE(settle());
 }
 
 void TuxingTest::catchUpWithWindowManager()
 {
-    // The window manager handles requests in the order they reach it, so
-    // once the effect of a fresh one shows, all earlier ones have been
-    // handled. Keeping the window above others changes nothing else here.
-    const bool above = hasState("_NET_WM_STATE_ABOVE");
-    if (!requestFromWindowManager({ "-i", "-r", windowId(), "-b", above ? "remove,above" : "add,above" },
-            [&] { return hasState("_NET_WM_STATE_ABOVE") != above; }))
-        FAIL() << "the window manager did not answer";
-}
-
-template <typename Condition>
-bool TuxingTest::requestFromWindowManager(const std::vector<std::string>& request, Condition done)
-{
-    // A request can reach the window manager while it is still busy with the
-    // window's previous change and be lost, so it is repeated until it holds;
-    // every request used here is idempotent. What holds before the request
-    // is sent holds for good only if no earlier request is still on its way:
-    // every request here waits for its effect.
-    constexpr auto kRepeatAfter = std::chrono::seconds(1);
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (done())
-            return true;
-        if (!desktop().wmctrl(request).isCleanExit())
-            return false;
-        if (pollUntil(done, kRepeatAfter))
-            return true;
-    }
-    return false;
+    ASSERT_TRUE(desktop().catchUpWithWindowManager(kWindowTimeout)) << "the window manager did not answer";
 }
 
 void TuxingTest::closeThroughWindowManager()
 {
-    ASSERT_TRUE(desktop().wmctrl({ "-i", "-c", windowId() }).isCleanExit());
+    // Once the window manager has caught up, its word to the program is on
+    // its way, ahead of anything the test sends the program next.
+    desktop().close(window());
+    catchUpWithWindowManager();
 }
 
 void TuxingTest::click(int button)
@@ -212,25 +186,43 @@ void TuxingTest::pressKeys(const std::vector<std::string>& keys)
     ASSERT_TRUE(desktop().xdotool(arguments).isCleanExit());
 }
 
+TuxingTest::Rest TuxingTest::rest()
+{
+    // Qt answers a ping the moment it takes it from the X queue, in one pass
+    // with the input that came before it and before that input reaches the
+    // widgets; a ping sent just after may be answered in that pass too. An
+    // answer says the input has been read. That it has been handled, with
+    // every repaint it caused, shows once the program has nothing left to do
+    // and no timer due, even a repaint's. The second ping and rest make sure
+    // that the first rest was not a handler waiting for the X server, and
+    // the last ping puts the program's drawing before whatever the test asks
+    // of the X server next.
+    for (int round = 0; round < 3; ++round) {
+        const std::uint32_t ping = desktop().sendPing(window());
+        const bool answered
+            = desktop().waitUntil([&] { return desktop().hasAnswered(ping) || !program().isRunning(); }, kBusyTimeout);
+        if (!program().isRunning())
+            return Rest::Ended;
+        if (!answered)
+            return Rest::Busy;
+        if (round < 2
+            && !desktop().waitUntil([this] { return program().isIdle() || !program().isRunning(); }, kBusyTimeout))
+            return Rest::Busy;
+    }
+    return Rest::Reached;
+}
+
 testing::AssertionResult TuxingTest::settle()
 {
-    // Qt answers a ping as soon as it reads it from the X queue, but input
-    // read in the same batch reaches the widgets one loop iteration later,
-    // and a repaint of an exposed or resized part waits for a 5 ms update
-    // timer started then. Each ping is read at least one iteration after the
-    // one before it: three pings see the input delivered, and after the
-    // pause, which lets any update timer come due, two more see it fired.
-    constexpr auto kUpdateTimerMargin = std::chrono::milliseconds(30);
-    for (int round = 0; round < 5; ++round) {
-        if (round == 3)
-            std::this_thread::sleep_for(kUpdateTimerMargin);
-        if (!desktop().ping(window(), kBusyTimeout)) {
-            const std::optional<ExitStatus> ended = program().waitForExit(std::chrono::milliseconds(0));
-            return testing::AssertionFailure() << "the program did not answer a ping within " << kBusyTimeout.count()
-                                               << " s; it " << (ended ? ended->describe() : "is still running");
-        }
+    switch (rest()) {
+    case Rest::Reached:
+        return testing::AssertionSuccess();
+    case Rest::Ended:
+        return testing::AssertionFailure() << "the program " << program().waitForExit({})->describe();
+    case Rest::Busy:
+        break;
     }
-    return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the program did not come to rest within " << kBusyTimeout.count() << " s";
 }
 
 QImage TuxingTest::grabClient()
@@ -262,6 +254,8 @@ QImage TuxingTest::paintBothPictures()
 
 void TuxingTest::expectCleanExit(const char* after)
 {
+    // A program that comes to rest still running will not end by itself.
+    ASSERT_NE(rest(), Rest::Reached) << "still running, and at rest, after " << after;
     const std::optional<ExitStatus> status = program().waitForExit(kBusyTimeout);
     ASSERT_TRUE(status) << "still running after " << after;
     EXPECT_TRUE(status->isCleanExit()) << after << ": " << status->describe();
@@ -277,29 +271,32 @@ void MaximizedTuxingTest::SetUp()
 
 namespace {
 
-testing::AssertionResult compare(
-    const QImage& expected, const QImage& actual, const QRect& area, const std::vector<QRect>& excluded)
+QImage blanked(QImage image, const std::vector<QRect>& rects)
 {
+    QPainter painter(&image);
+    for (const QRect& rect : rects)
+        painter.fillRect(rect, Qt::black);
+    return image;
+}
+
+testing::AssertionResult same(const QImage& expected, const QImage& actual)
+{
+    if (expected == actual)
+        return testing::AssertionSuccess();
     if (expected.size() != actual.size()) {
         return testing::AssertionFailure() << "sizes differ: " << expected.width() << "x" << expected.height()
                                            << " and " << actual.width() << "x" << actual.height();
     }
     int differing = 0;
     std::ostringstream first;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const bool skipped = std::any_of(
-                excluded.begin(), excluded.end(), [x, y](const QRect& rect) { return rect.contains(x, y); });
-            if (skipped || expected.pixel(x, y) == actual.pixel(x, y))
-                continue;
-            if (++differing <= 5) {
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            if (expected.pixel(x, y) != actual.pixel(x, y) && ++differing <= 5) {
                 first << " (" << x << "," << y << ") " << rgbOf(expected.pixel(x, y)) << " became "
                       << rgbOf(actual.pixel(x, y));
             }
         }
     }
-    if (differing == 0)
-        return testing::AssertionSuccess();
     return testing::AssertionFailure() << differing << " pixels differ, first:" << first.str();
 }
 
@@ -307,12 +304,12 @@ testing::AssertionResult compare(
 
 testing::AssertionResult sameOutside(const QImage& expected, const QImage& actual, const std::vector<QRect>& excluded)
 {
-    return compare(expected, actual, expected.rect(), excluded);
+    return same(blanked(expected, excluded), blanked(actual, excluded));
 }
 
 testing::AssertionResult sameInside(const QImage& expected, const QImage& actual, const QRect& rect)
 {
-    return compare(expected, actual, rect.intersected(expected.rect()), {});
+    return same(expected.copy(rect), actual.copy(rect));
 }
 
 testing::AssertionResult crossesOutline(

@@ -13,20 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
-
-// Polls the condition until it holds; false if it still fails at the timeout.
-template <typename Condition> bool pollUntil(Condition condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 // Works the buttons of the program with that process id over the
 // accessibility bus, through the client in atspi.py (its first argument is
@@ -42,13 +29,17 @@ const std::filesystem::path& programPath();
 std::vector<QRect> buttonFaces(double ratio);
 
 // Each test starts the program on the desktop in DISPLAY and stops it again
-// when it ends, pass or fail. On failure the last screenshot and the
-// program's output stay in the test's artifacts folder.
+// when it ends, pass or fail, and leaves the desktop without windows for the
+// next test on it. On failure the last screenshot and the program's output
+// stay in the test's artifacts folder.
 class TuxingTest : public testing::Test {
 protected:
     // A picture paints up to 2.5 million points; this is long enough for
     // ten of them on a slow, shared machine.
     static constexpr std::chrono::seconds kBusyTimeout { 60 };
+    // How long the program may take to start and the window manager to
+    // carry out a request on such a machine.
+    static constexpr std::chrono::seconds kWindowTimeout { 30 };
 
     void SetUp() override;
     void TearDown() override;
@@ -59,13 +50,14 @@ protected:
     Desktop& desktop() { return *m_desktop; }
     ChildProcess& program() { return *m_program; }
     xcb_window_t window() const { return m_window; }
-    std::string windowId() const;
     double ratio() const { return m_desktop->ratio(); }
+    const xcb_ewmh_connection_t& atoms() const { return m_desktop->atoms(); }
     // A button's place in the client area.
     QRect buttonRect(int button) const { return pixelRect(layout::kButtons[button].rect, ratio()); }
     std::vector<QRect> buttonFaces() const { return ::buttonFaces(ratio()); }
 
-    // Each request to the window manager returns once its effect shows.
+    // Each request to the window manager returns once its effect shows, and
+    // fails the test if it does not show within one deadline.
     void maximize();
     void unmaximize();
     void activate();
@@ -74,25 +66,30 @@ protected:
     // Returns once the window manager has handled every request sent so far,
     // whether or not its effect can be seen.
     void catchUpWithWindowManager();
+    // What the close box of the frame does.
     void closeThroughWindowManager();
 
     void click(int button);
     // xdotool key names, sent to the focused window.
     void pressKeys(const std::vector<std::string>& keys);
 
-    // Returns once the program has handled all input sent so far.
+    // Returns once the program has handled all input sent so far, and all
+    // it drew is on the screen.
     [[nodiscard]] testing::AssertionResult settle();
     // The client area as on the screen now.
     QImage grabClient();
     void keepShot(const QImage& image, const std::string& name);
     // Clicks both picture buttons and checks the scene they compose.
     QImage paintBothPictures();
+    // Fails at once if the program comes to rest still running.
     void expectCleanExit(const char* after);
 
 private:
-    template <typename Condition>
-    bool requestFromWindowManager(const std::vector<std::string>& request, Condition done);
-    bool hasState(const char* state);
+    enum class Rest { Reached, Ended, Busy };
+    // Waits until the program has handled everything sent to it so far, or
+    // has ended, within kBusyTimeout.
+    Rest rest();
+    bool hasState(xcb_atom_t state) { return m_desktop->hasState(m_window, state); }
 
     std::filesystem::path m_artifacts;
     std::unique_ptr<Desktop> m_desktop;
@@ -107,8 +104,8 @@ protected:
     void SetUp() override;
 };
 
-// Whole client areas compared pixel by pixel, with the given rectangles left
-// out or alone taken in.
+// Whole client areas compared pixel by pixel, with the given rectangles
+// blanked in both or alone taken in.
 testing::AssertionResult sameOutside(const QImage& expected, const QImage& actual, const std::vector<QRect>& excluded);
 testing::AssertionResult sameInside(const QImage& expected, const QImage& actual, const QRect& rect);
 // Walks from `from` towards the panel's inside, one `step` at a time, and

@@ -34,8 +34,8 @@ protected:
                 "--shell=kiosk-shell.so", "--debug", "--idle-time=0", std::string("--socket=") + kSocket, "--width=880",
                 "--height=600" },
             std::vector<std::string> {}, m_artifacts / "weston.log");
-        ASSERT_TRUE(
-            pollUntil([&] { return std::filesystem::exists(std::filesystem::path(runtime) / kSocket); }, kTimeout))
+        ASSERT_TRUE(m_desktop.waitUntil(
+            [&] { return std::filesystem::exists(std::filesystem::path(runtime) / kSocket); }, kTimeout))
             << "weston did not start; see " << m_artifacts / "weston.log";
 
         m_program = std::make_unique<ChildProcess>(
@@ -50,7 +50,7 @@ protected:
     QImage steadyOutput(const std::function<bool(const QImage&)>& shows)
     {
         QImage steady;
-        pollUntil(
+        m_desktop.waitUntil(
             [&] {
                 const QImage first = screenshot();
                 if (first.isNull() || !shows(first) || screenshot() != first)
@@ -86,6 +86,8 @@ private:
         return {};
     }
 
+    // The X display that weston shows its output on, here only to wait on.
+    Desktop m_desktop;
     std::filesystem::path m_artifacts;
     std::unique_ptr<ChildProcess> m_compositor;
 };
