@@ -17,9 +17,15 @@ import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:f
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { kEngines, kWait, launch, option, serve } from './browser.mjs';
+import { parseArgs } from 'node:util';
+import { kEngines, launch, serve, until } from './browser.mjs';
 
-const reference = option('reference');
+const { values: options } = parseArgs({ options: { site: { type: 'string' }, reference: { type: 'string' },
+    engines: { type: 'string', default: kEngines.join(',') } } });
+if (!options.site || !options.reference)
+    throw new Error('usage: node page_test.mjs --site=DIR --reference=TOOL [--engines=chromium,firefox,webkit]');
+
+const { reference } = options;
 const expected = JSON.parse(execFileSync(reference, ['expectations'], { encoding: 'utf8' }));
 const kMaximized = { width: 1280, height: 1024 };
 const kSmaller = { width: 1000, height: 700 };
@@ -187,10 +193,9 @@ const kChecks = {
         const inside = (shot, button) => pixelsIn(shot, ratio, button.rect);
         const whole = (shot, button) => [...inside(shot, button), ...rim(shot, button)];
         const differ = (area, button, a, b) => area(a, button).some((p, i) => !sameColor(p, area(b, button)[i]));
-        let after = await page.screenshot();
-        for (const deadline = Date.now() + kWait; !differ(whole, second, after, before) && Date.now() < deadline;)
-            after = await page.screenshot();
-        assert.ok(differ(whole, second, after, before), 'a Tab shows no focus indicator');
+        let after;
+        await until(async () => differ(whole, second, (after = await page.screenshot()), before),
+            'a Tab to show a focus indicator');
         assert.ok(differ(whole, second, after, pageFocus), 'a Tab shows the focus as before any key');
         assert.ok(differ(inside, first, before, after), 'the first focus did not show inside 金光大道');
         for (const button of expected.form.buttons.slice(2)) {
@@ -367,12 +372,8 @@ const kChecks = {
         await page.click('#CmdExit');
         await page.waitFor(() => !document.getElementById('form1'));
         assert.ok(await page.evaluate(() => document.querySelector('button') === null), 'a button outlived the end');
-        if (page.workers()) {
-            for (const deadline = Date.now() + kWait; page.workers().length > 0;) {
-                assert.ok(Date.now() < deadline, 'the worker still runs');
-                await new Promise((resolve) => setTimeout(resolve, 100));
-            }
-        }
+        if (page.workers())
+            await until(() => page.workers().length === 0, 'the worker to end');
         await page.reload();
         await started(page);
         assert.equal(await focused(page), expected.form.buttons[0].name);
@@ -380,13 +381,13 @@ const kChecks = {
     },
 };
 
-const engines = option('engines', kEngines.join(',')).split(',');
+const engines = options.engines.split(',');
 for (const engine of engines) {
     for (const ratio of [1, 2]) {
         describe(`${engine} at ratio ${ratio}`, () => {
             const context = { engine, ratio, pages: [] };
             before(async () => {
-                context.server = await serve(option('site'));
+                context.server = await serve(options.site);
                 context.browser = await launch(engine, ratio);
                 context.open = async (viewport, query = '') => {
                     const page = await context.browser.open(context.server.url + query, viewport);
@@ -465,7 +466,7 @@ async function expectWholePainting(shown, { width, height, deviceScaleFactor: ra
 describe('chromium on touch screens, installed and offline', () => {
     const context = {};
     before(async () => {
-        context.server = await serve(option('site'));
+        context.server = await serve(options.site);
         // Installable and kept only outside a private context.
     context.browser = await launch('chromium', 1, { isolated: false });
     });
@@ -540,7 +541,7 @@ describe('chromium on touch screens, installed and offline', () => {
 
     test('before its script has run, the page shows the form as the desktop does, and a click made before its layout has come is handled', async (t) => {
         // At an address of its own, which no service worker keeps yet.
-        const site = await serve(option('site'));
+        const site = await serve(options.site);
         t.after(() => site.close());
         const [heldScript, heldLayout] = [site.hold('main.js'), site.hold('form.json')];
         const page = await context.browser.open('about:blank', kMaximized);
@@ -571,7 +572,7 @@ describe('chromium on touch screens, installed and offline', () => {
         // A copy of the site at an address of its own, to take off the network
         // and then to update.
         const site = mkdtempSync(join(tmpdir(), 'tuxing-site-'));
-        cpSync(option('site'), site, { recursive: true });
+        cpSync(options.site, site, { recursive: true });
         let kept = await serve(site);
         t.after(async () => {
             await kept.close();
