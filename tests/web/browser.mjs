@@ -4,9 +4,11 @@
 //   const page = await browser.open(url, {width, height})
 //   page.evaluate(fn, ...args)  page.waitFor(fn, ...args)  page.click(selector)
 //   page.press('Tab' | 'Space' | 'Enter')  page.screenshot()  page.reload()
-//   page.resize({width, height})  page.zoom(factor) (null where the driver cannot)  page.close()
-//   page.tap(selector) (null where the driver cannot)  page.violations()
+//   page.resize({width, height})  page.close()  page.violations()
+//   page.zoom(factor)  page.tap(selector)  page.workers(): null where the driver cannot
+//   page.warnings: the console's, where the driver passes them on
 //   page.puppeteer: the puppeteer page beneath, for what only one engine's driver does; null in WebKitGTK
+// kAbilities tells beforehand which engine's driver does what beyond that.
 // Through puppeteer a viewport may also ask for an emulated screen:
 // deviceScaleFactor, isMobile, hasTouch, isLandscape.
 // Each engine is given its device pixel ratio as a screen of that density
@@ -24,6 +26,14 @@ import { waitForServer } from 'selenium-webdriver/http/util.js';
 import { findFreePort } from 'selenium-webdriver/net/portprober.js';
 
 export const kEngines = ['chromium', 'firefox', 'webkit'];
+// What an engine's driver does beyond the common interface: pass on the
+// console; zoom (fewer CSS pixels, each of more device pixels); list the
+// page's workers; touch.
+export const kAbilities = {
+    chromium: new Set(['console', 'zoom', 'workers', 'touch']),
+    firefox: new Set(['console', 'zoom']),
+    webkit: new Set(),
+};
 // How long any of the tests' waits lasts before it fails.
 export const kWait = 60_000;
 
@@ -133,14 +143,16 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
             // leave the benchmark's clicks of a few milliseconds unmeasured.
             : { browser: 'firefox', protocol: 'webDriverBiDi', executablePath: '/usr/bin/firefox-esr',
                 extraPrefsFirefox: { 'layout.css.devPixelsPerPx': String(ratio), 'privacy.reduceTimerPrecision': false } }) });
+    const can = kAbilities[engine];
     return {
         async open(url, { width, height, ...emulated }) {
             // Each page in a context of its own, unless asked otherwise, so
             // that none is kept by the service worker an earlier one left.
             const context = isolated ? await browser.createBrowserContext() : browser.defaultBrowserContext();
             const page = await context.newPage();
-            const errors = [];
+            const [errors, warnings] = [[], []];
             page.on('pageerror', (error) => errors.push(error.message));
+            page.on('console', (message) => message.type() === 'warn' && warnings.push(message.text()));
             // A ratio of 0 leaves the screen's own.
             const viewport = (size) => page.setViewport({ deviceScaleFactor: 0, ...size });
             await viewport({ width, height, ...emulated });
@@ -150,6 +162,8 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
             return {
                 puppeteer: page,
                 errors,
+                // The console's warnings, from the page's start on.
+                warnings,
                 evaluate,
                 waitFor: (fn, ...args) => poll(evaluate, fn, args),
                 click: (selector) => page.click(selector),
@@ -157,16 +171,14 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
                 screenshot: async () => decodePng(Buffer.from(await page.screenshot())),
                 reload: () => page.reload(),
                 resize: viewport,
-                // As the browser zooms: fewer CSS pixels, each of more device pixels.
-                zoom: (factor) => page.setViewport({ width: width / factor, height: height / factor,
-                    deviceScaleFactor: ratio * factor }),
-                // Only Chromium lists a page's workers; elsewhere null.
-                workers: () => (engine === 'chromium' ? page.workers() : null),
+                zoom: can.has('zoom') ? (factor) => page.setViewport({ width: width / factor, height: height / factor,
+                    deviceScaleFactor: ratio * factor }) : null,
+                workers: () => (can.has('workers') ? page.workers() : null),
                 // A finger at the middle of the element.
-                async tap(selector) {
+                tap: can.has('touch') ? async (selector) => {
                     const { x, y, width, height } = await (await page.$(selector)).boundingBox();
                     await page.touchscreen.tap(x + width / 2, y + height / 2);
-                },
+                } : null,
                 violations: () => evaluate(policyViolations),
                 close: () => (isolated ? context.close() : page.close()),
             };
