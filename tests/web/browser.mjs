@@ -5,7 +5,7 @@
 //   page.evaluate(fn, ...args)  page.waitFor(fn, ...args)  page.click(selector)
 //   page.press('Tab' | 'Space' | 'Enter')  page.screenshot()  page.reload()
 //   page.resize({width, height})  page.close()  page.violations()
-//   page.zoom(factor)  page.tap(selector)  page.workers(): null where the driver cannot
+//   page.zoom(factor)  page.density(ratio)  page.tap(selector)  page.workers(): null where the driver cannot
 //   page.warnings: the console's, where the driver passes them on
 //   page.puppeteer: the puppeteer page beneath, for what only one engine's driver does; null in WebKitGTK
 // kAbilities tells beforehand which engine's driver does what beyond that.
@@ -27,11 +27,13 @@ import { findFreePort } from 'selenium-webdriver/net/portprober.js';
 
 export const kEngines = ['chromium', 'firefox', 'webkit'];
 // What an engine's driver does beyond the common interface: pass on the
-// console; zoom (fewer CSS pixels, each of more device pixels); list the
-// page's workers; touch.
+// console; zoom (fewer CSS pixels, each of more device pixels); change the
+// density alone, at the same size in CSS pixels, as a move to another screen
+// does (Chromium's emulation changes the ratio but tells the page nothing);
+// list the page's workers; touch.
 export const kAbilities = {
     chromium: new Set(['console', 'zoom', 'workers', 'touch']),
-    firefox: new Set(['console', 'zoom']),
+    firefox: new Set(['console', 'zoom', 'density']),
     webkit: new Set(),
 };
 // How long any of the tests' waits lasts before it fails.
@@ -173,6 +175,7 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
                 resize: viewport,
                 zoom: can.has('zoom') ? (factor) => page.setViewport({ width: width / factor, height: height / factor,
                     deviceScaleFactor: ratio * factor }) : null,
+                density: can.has('density') ? (to) => page.setViewport({ width, height, deviceScaleFactor: to }) : null,
                 workers: () => (can.has('workers') ? page.workers() : null),
                 // A finger at the middle of the element.
                 tap: can.has('touch') ? async (selector) => {
@@ -263,6 +266,7 @@ async function launchWebKit(ratio) {
                 },
                 resize,
                 zoom: null,
+                density: null,
                 workers: () => null,
                 tap: null,
                 violations: () => evaluate(policyViolations),

@@ -3,7 +3,8 @@
 // pixel for pixel against the native core, and a change of ratio at each
 // ratio; at one ratio, since nothing in them depends on it: painting that
 // shows while a picture runs, input that waits for it, the pace option, a
-// click before the core has loaded, the end and the run-time error; all under the page's content security policy. One
+// click before the core has loaded, a change of density alone, the end and
+// the run-time error; all under the page's content security policy. One
 // table of engines and ratios runs one list of checks; a check is a function
 // given {engine, ratio, server, browser, open, pages}, open(viewport, query)
 // giving that engine's page interface (browser.mjs). Then, in Chromium,
@@ -190,7 +191,8 @@ async function expectLook(page, ratio) {
 const atEachRatio = (check, needs) => Object.assign(check, { needs });
 const once = (check, needs) => Object.assign(check, { once: true, needs });
 const kCannot = { console: 'this engine\'s driver does not pass on the console',
-    zoom: 'this engine\'s driver cannot zoom an open page' };
+    zoom: 'this engine\'s driver cannot zoom an open page',
+    density: 'this engine\'s driver cannot change the density of an open page alone' };
 
 const kChecks = {
     'looks as the desktop does, focus shows inside 金光大道 until a key, then the engine\'s ring, in tab order': atEachRatio(
@@ -351,6 +353,21 @@ const kChecks = {
             await page.zoom(to / ratio);
             await expectDensityFollowed(page, size, to, ['CmdJgdd'], 2);
         }, 'zoom'),
+
+    // As when the window moves to a screen of another density and back:
+    // the density changes, the size in CSS pixels does not, and so only the
+    // page's watch on the density can tell. A zoom resizes the page too.
+    'a change of density alone is followed, there and back': once(async ({ open }) => {
+        const page = await open(kMaximized);
+        await page.evaluate(() => addEventListener('resize', () => (globalThis.resized = true)));
+        await page.click('#CmdGsls');
+        await handled(page, 1);
+        await page.density(2);
+        await expectDensityFollowed(page, kMaximized, 2, ['CmdJgdd'], 2);
+        await page.density(1);
+        await expectDensityFollowed(page, kMaximized, 1, ['CmdGsls'], 3);
+        assert.ok(await page.evaluate(() => !globalThis.resized), 'the page was resized too, and so the check proves nothing');
+    }, 'density'),
 
     'a run-time error shows in a modal dialog and the page goes on': once(async ({ open }) => {
         const page = await open(kMaximized, '?fail-at=1000');
