@@ -36,8 +36,16 @@ export const kAbilities = {
     firefox: new Set(['console', 'zoom', 'density']),
     webkit: new Set(),
 };
-// How long any of the tests' waits lasts before it fails.
-export const kWait = 60_000;
+// How long any wait lasts before it fails. The first that fails leaves every
+// later one failing at once: a page or a browser that does not answer then
+// fails the whole run in about the time a passing one takes.
+export const kWait = 30_000;
+let inVain = null;
+export const waitedInVain = () => inVain;
+export function giveUp(error) {
+    inVain ??= error;
+    return error;
+}
 
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json',
     '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.woff': 'font/woff', '.webmanifest': 'application/manifest+json',
@@ -46,11 +54,13 @@ const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/c
 // Asks `attempt` until it gives something, within kWait.
 export async function until(attempt, what) {
     for (const deadline = Date.now() + kWait; ;) {
+        if (inVain)
+            throw new Error(`gave up on ${what} after an earlier wait in vain: ${inVain.message}`);
         const value = await attempt();
         if (value)
             return value;
         if (Date.now() > deadline)
-            throw new Error(`waited ${kWait / 1000} s in vain for ${what}`);
+            throw giveUp(new Error(`waited ${kWait / 1000} s in vain for ${what}`));
         await new Promise((resolve) => setTimeout(resolve, 20));
     }
 }
@@ -130,7 +140,7 @@ async function poll(evaluate, fn, args) {
 // WebDriver BiDi.
 async function launchPuppeteer(engine, ratio, { isolated }) {
     const profile = mkdtempSync(join(tmpdir(), `tuxing-${engine}-`));
-    const browser = await puppeteer.launch({ headless: true, userDataDir: profile,
+    const browser = await puppeteer.launch({ headless: true, userDataDir: profile, protocolTimeout: kWait,
         ...(engine === 'chromium'
             ? { executablePath: '/usr/bin/chromium',
                 // Without the background-networking switches Chromium keeps trying
@@ -152,6 +162,7 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
             // that none is kept by the service worker an earlier one left.
             const context = isolated ? await browser.createBrowserContext() : browser.defaultBrowserContext();
             const page = await context.newPage();
+            page.setDefaultTimeout(kWait);
             const [errors, warnings] = [[], []];
             page.on('pageerror', (error) => errors.push(error.message));
             page.on('console', (message) => message.type() === 'warn' && warnings.push(message.text()));
@@ -215,7 +226,7 @@ async function launchWebKit(ratio) {
     const server = `http://127.0.0.1:${port}`;
     await waitForServer(server, kWait).catch((error) => {
         stop();
-        throw new Error(`WebKitWebDriver did not start: ${error.message}`);
+        throw giveUp(new Error(`WebKitWebDriver did not start: ${error.message}`));
     });
     const sessions = new Set();
     return {
@@ -225,6 +236,7 @@ async function launchWebKit(ratio) {
                 'webkitgtk:browserOptions': { binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
                     args: ['--automation'] } }).build();
             sessions.add(session);
+            await session.manage().setTimeouts({ script: kWait, pageLoad: kWait });
             const evaluate = (fn, ...args) => session.executeScript(fn, ...args);
             // The window holds a toolbar above the page.
             const window = session.manage().window();

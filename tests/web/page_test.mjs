@@ -19,7 +19,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { parseArgs, promisify } from 'node:util';
-import { kAbilities, kEngines, launch, serve, until } from './browser.mjs';
+import { giveUp, kAbilities, kEngines, launch, serve, until, waitedInVain } from './browser.mjs';
 
 const { values: options } = parseArgs({ options: { site: { type: 'string' }, reference: { type: 'string' },
     engines: { type: 'string', default: kEngines.join(',') } } });
@@ -429,11 +429,13 @@ async function expectDensityFollowed(page, size, to, buttons, count) {
 // ratio and a server for the site, both for all of them. A check's pages are
 // held, once it has ended, to having failed nowhere and kept to the content
 // security policy. A check whose driver lacks what it needs is skipped
-// before it opens a page.
+// before it opens a page; every check after a wait in vain, at once.
 function suite(title, engine, ratio, checks, launchOptions) {
     describe(title, () => {
         const context = { engine, ratio, pages: [] };
         before(async () => {
+            if (waitedInVain())
+                return;
             context.server = await serve(options.site);
             context.browser = await launch(engine, ratio, launchOptions);
             context.open = async (viewport, query = '', site = context.server) => {
@@ -450,12 +452,21 @@ function suite(title, engine, ratio, checks, launchOptions) {
         for (const [name, check] of Object.entries(checks)) {
             const skip = check.needs && !kAbilities[engine].has(check.needs) && kCannot[check.needs];
             test(name, { skip }, async (t) => {
+                if (waitedInVain()) {
+                    t.skip(`not made after a wait in vain: ${waitedInVain().message}`);
+                    return;
+                }
                 try {
                     await check(context, t);
                     for (const page of context.pages) {
                         assert.deepEqual(page.errors, [], 'the page failed');
                         assert.deepEqual(await page.violations(), [], 'the page broke its content security policy');
                     }
+                } catch (error) {
+                    // The drivers' own deadlines are waits too.
+                    if (/Timeout/.test(error.name) || /timed out/.test(error.message))
+                        giveUp(error);
+                    throw error;
                 } finally {
                     for (const page of context.pages.splice(0))
                         await page.close();
