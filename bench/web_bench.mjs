@@ -9,8 +9,9 @@
 import { execFileSync } from 'node:child_process';
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
+import { parseArgs } from 'node:util';
 import { gzipSync } from 'node:zlib';
-import { kEngines, launch, option, serve } from '../tests/web/browser.mjs';
+import { kEngines, launch, serve } from '../tests/web/browser.mjs';
 
 const kRuns = 9;
 const kPictures = ['CmdGsls', 'CmdJgdd'];
@@ -23,8 +24,9 @@ const kClickRuns = 21;
 // script 30 s.
 const kSecondsPerScript = 5;
 const kMaximized = { width: 1280, height: 1024 };
-const site = option('site');
-const query = option('query', '');
+const { values: options } = parseArgs({ options: { site: { type: 'string' }, engines: { type: 'string', default: kEngines.join(',') },
+    desktop: { type: 'string' }, query: { type: 'string', default: '' } } });
+const { site, query } = options;
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
@@ -120,8 +122,8 @@ function desktopFigures(bench) {
 
 const server = await serve(site);
 console.log(`page weight, gzip-compressed: ${(pageWeight(site) / 1024).toFixed(1)} KiB`);
-const desktopBench = option('desktop');
-for (const engine of option('engines', kEngines.join(',')).split(',')) {
+const desktopBench = options.desktop;
+for (const engine of options.engines.split(',')) {
     // The desktop just before each engine: the machine's load changes over
     // a run of minutes.
     const desktop = desktopBench ? desktopFigures(desktopBench) : {};

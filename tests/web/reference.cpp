@@ -9,6 +9,9 @@
 #include "form1_handlers.h"
 #include "surface.h"
 
+#include <nlohmann/json.hpp>
+
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,47 +20,53 @@
 
 namespace {
 
-struct Css {
-    char text[24];
-};
-Css css(Rgb color)
+using Json = nlohmann::ordered_json;
+
+std::string css(Rgb color)
 {
-    Css out;
-    std::snprintf(out.text, sizeof out.text, "rgb(%d, %d, %d)", color.red, color.green, color.blue);
-    return out;
+    return "rgb(" + std::to_string(color.red) + ", " + std::to_string(color.green) + ", " + std::to_string(color.blue)
+        + ")";
 }
 
 // Each control as the page's test reads it from the page: CSS pixels and
 // computed colours.
-void printControl(const char* name, TwipBox box)
+Json control(const char* name, TwipBox box)
 {
-    std::printf("{\"name\":\"%s\",\"rect\":{\"left\":%d,\"top\":%d,\"width\":%d,\"height\":%d}", name,
-        pixelFromTwips(box.left), pixelFromTwips(box.top), pixelFromTwips(box.width), pixelFromTwips(box.height));
+    return { { "name", name },
+        { "rect",
+            { { "left", pixelFromTwips(box.left) }, { "top", pixelFromTwips(box.top) },
+                { "width", pixelFromTwips(box.width) }, { "height", pixelFromTwips(box.height) } } } };
 }
+
+// To four places, as this tool has always given it.
+double cssPixelsFromTwips(int twips) { return std::round(twips / 15.0 * 1e4) / 1e4; }
 
 void printExpectations()
 {
     using namespace layout;
-    std::printf("{\"points\":{\"CmdGsls\":%d,\"CmdJgdd\":%d},", points::kMountainsAndWater, points::kGoldenAvenue);
-    // The client area the whole form needs, in CSS pixels.
-    std::printf("\"runTimeErrorTitle\":\"%s\",\"needed\":{\"width\":%.4f,\"height\":%.4f},",
-        layout::kRunTimeErrorTitle, kNeededWidth / 15.0, kNeededHeight / 15.0);
-    std::printf("\"form\":{\"caption\":\"%s\",\"background\":\"%s\",\"panel\":", kCaption, css(kBackground).text);
-    printControl("Shape1", kPanel);
-    std::printf(",\"outline\":\"%dpx %s\"},\"labels\":[", kOutlinePixels, css(colors::kBlue).text);
+    Json form = { { "caption", kCaption }, { "background", css(kBackground) }, { "panel", control("Shape1", kPanel) } };
+    form["panel"]["outline"] = std::to_string(kOutlinePixels) + "px " + css(colors::kBlue);
+    form["labels"] = Json::array();
     for (const Label& label : kLabels) {
-        std::printf(&label == kLabels ? "" : ",");
-        printControl(label.name, label.rect);
-        std::printf(",\"text\":\"%s\",\"color\":\"%s\",\"face\":\"%s\",\"fontPixels\":%d}", label.text,
-            css(label.color).text, kLabelFace, label.fontPixels);
+        Json shown = control(label.name, label.rect);
+        shown.update({ { "text", label.text }, { "color", css(label.color) }, { "face", kLabelFace },
+            { "fontPixels", label.fontPixels } });
+        form["labels"].push_back(shown);
     }
-    std::printf("],\"buttons\":[");
+    form["buttons"] = Json::array();
     for (const Button& button : kButtons) {
-        std::printf(&button == kButtons ? "" : ",");
-        printControl(button.name, button.rect);
-        std::printf(",\"text\":\"%s\"}", button.caption);
+        Json shown = control(button.name, button.rect);
+        shown["text"] = button.caption;
+        form["buttons"].push_back(shown);
     }
-    std::printf("]}}\n");
+    const Json expectations
+        = { { "points", { { "CmdGsls", points::kMountainsAndWater }, { "CmdJgdd", points::kGoldenAvenue } } },
+              { "runTimeErrorTitle", layout::kRunTimeErrorTitle },
+              // The client area the whole form needs, in CSS pixels.
+              { "needed",
+                  { { "width", cssPixelsFromTwips(kNeededWidth) }, { "height", cssPixelsFromTwips(kNeededHeight) } } },
+              { "form", form } };
+    std::puts(expectations.dump().c_str());
 }
 
 int printLayer(int argc, char** argv)
