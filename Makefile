@@ -7,12 +7,13 @@
 #   make storm       the input storm with a fresh seed (SEED=N replays one)
 #   make web         builds the web page into build-web/site and serves it on 127.0.0.1
 #   make bench-web   the page's speed, weight and start in each browser engine beside the desktop's
+#   make windows     cross-compiles the program for Windows into build-windows/tuxing.exe
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web
+.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -45,6 +46,15 @@ web-build: deps
 web: web-build
 	@echo "The page is at http://127.0.0.1:$(PORT)/ (Ctrl+C stops serving it)"
 	@/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB_DIR)/site $(PORT) > /dev/null
+
+# One static executable, which runs on Windows as it is.
+WINDOWS_DIR := build-windows
+
+windows: deps
+	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/win/mingw-w64.cmake > /dev/null
+	@cmake --build $(WINDOWS_DIR)
+	@echo "The Windows program is $(WINDOWS_DIR)/tuxing.exe"
 
 # The browser test's Node modules, as the committed lock file pins them.
 WEB_TEST_MODULES := tests/web/node_modules/.package-lock.json
@@ -100,4 +110,4 @@ bench-web: build web-build $(WEB_TEST_MODULES)
 	@node bench/web_bench.mjs --site=$(WEB_DIR)/site --desktop=$(BUILD_DIR)/bench/tuxing_bench
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WEB_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WEB_DIR) $(WINDOWS_DIR)
