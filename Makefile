@@ -63,7 +63,7 @@ $(WEB_TEST_MODULES): tests/web/package-lock.json
 
 # The unit and widget tests run a second time under the sanitizers; the
 # end-to-end tests drive the optimised program only.
-test: build sanitize web-build $(WEB_TEST_MODULES)
+test: build sanitize web-build windows $(WEB_TEST_MODULES)
 	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=$(FUZZ_TEST_RUNS)
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure
 
