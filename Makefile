@@ -8,12 +8,13 @@
 #   make web         builds the web page into build-web/site and serves it on 127.0.0.1
 #   make bench-web   the page's speed, weight and start in each browser engine beside the desktop's
 #   make windows     cross-compiles the program for Windows into build-windows/tuxing.exe
+#   make bench-windows  one click's time in tuxing.exe under Wine beside the desktop's
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web windows
+.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web windows bench-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -104,6 +105,13 @@ fuzz: deps
 
 bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench
+
+# The Windows program's click under Wine, on a private desktop with room for
+# the benchmarks' window, beside the desktop's.
+bench-windows: build windows
+	@./$(BUILD_DIR)/bench/tuxing_bench --benchmark_filter=CmdJgdd_Click/window/ --benchmark_repetitions=5 \
+		--benchmark_report_aggregates_only=true
+	@scripts/private-desktop.sh --screen 1400x1100 bench/win_bench.sh $(WINDOWS_DIR)
 
 # The page's figures in Chromium, Firefox and WebKitGTK beside the desktop's pictures.
 bench-web: build web-build $(WEB_TEST_MODULES)
