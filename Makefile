@@ -109,6 +109,7 @@ bench: build
 # The Windows program's click under Wine, on a private desktop with room for
 # the benchmarks' window, beside the desktop's.
 bench-windows: build windows
+	@cmake --build $(WINDOWS_DIR) --target tuxing_win_bench
 	@./$(BUILD_DIR)/bench/tuxing_bench --benchmark_filter=CmdJgdd_Click/window/ --benchmark_repetitions=5 \
 		--benchmark_report_aggregates_only=true
 	@scripts/private-desktop.sh --screen 1400x1100 bench/win_bench.sh $(WINDOWS_DIR)

@@ -27,8 +27,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (const std::optional<int> status = commandLine.read(arguments()))
         return *status;
     Form1 form(instance);
-    if (!form.window())
+    if (!form.window()) {
+        MessageBoxW(nullptr, L"The window could not be made.", L"tuxing", MB_OK | MB_ICONERROR);
         return 1;
+    }
     if (const std::optional<std::int64_t> pace = commandLine.pace())
         form.setPace(*pace);
     form.show(show);
