@@ -4,6 +4,13 @@
 // are held to the native core's layer, composed over the form as it showed
 // before the click; only the buttons' faces are left out.
 //   tuxing_win_test --windows-build=DIR --reference=TOOL --prefixes=DIR
+//
+// Wine is the target of the test, not of the program, and it differs from
+// Windows in two things the program does: it redraws a window uncovered by
+// another from a copy of its own, as a composited Windows desktop does, so
+// only a restore from the taskbar has the program repaint here; and it gives
+// every monitor the one density of its registry, so a change of density
+// (WM_DPICHANGED) never comes.
 
 #include "tuxing_fixture.h"
 
@@ -434,7 +441,8 @@ const Row kRows[] = {
             EXPECT_TRUE(session.shows(scene)) << "both";
             if (const char* path = std::getenv("TUXING_WINE_SCENE"))
                 session.grabClient().save(QString::fromLocal8Bit(path));
-            // Restored, the window has Windows repaint all of it.
+            // Restored from the taskbar, the window has Windows repaint all of
+            // it, under Wine too.
             ASSERT_TRUE(session.desktop().xdotool({ "windowminimize", session.id() }).isCleanExit());
             ASSERT_TRUE(pollUntil([&] { return !session.desktop().isViewable(session.window()); }, kTimeout));
             // The window has followed the minimize once it answers.
