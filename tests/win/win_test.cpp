@@ -212,6 +212,20 @@ public:
         ASSERT_TRUE(settle());
     }
 
+    // Keys go to the window once the window manager has made it active and
+    // the program has read that it is.
+    void activate(xcb_window_t window)
+    {
+        const bool active = pollUntil(
+            [&] {
+                m_desktop.wmctrl({ "-i", "-a", id(window) });
+                return pollUntil([&] { return m_desktop.activeWindow() == window; }, 1s);
+            },
+            kTimeout);
+        ASSERT_TRUE(active) << "the window never became active";
+        ASSERT_TRUE(m_desktop.ping(window, kTimeout)) << "no answer to a ping";
+    }
+
     // A ping is answered from the event loop, once the input before it has
     // been read, though not yet handled: every wait for a handler's effect
     // looks at the screen instead.
@@ -472,6 +486,7 @@ const Row kRows[] = {
             ASSERT_NO_FATAL_FAILURE(session.awaitForm());
             ASSERT_NO_FATAL_FAILURE(session.maximize());
             const QImage form = session.grabClient();
+            ASSERT_NO_FATAL_FAILURE(session.activate(session.window()));
             session.press({ "space" });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdJgdd" }))) << "Space";
             session.press({ "Tab", "space" });
@@ -490,7 +505,7 @@ const Row kRows[] = {
             session.click({ layout::Jgdd });
             const std::optional<xcb_window_t> box = session.windowTitled(layout::kRunTimeErrorTitle);
             ASSERT_TRUE(box) << "no message box titled " << layout::kRunTimeErrorTitle;
-            session.desktop().wmctrl({ "-i", "-a", session.id(*box) });
+            ASSERT_NO_FATAL_FAILURE(session.activate(*box));
             session.press({ "Return" });
             EXPECT_TRUE(pollUntil([&] { return !session.desktop().isViewable(*box); }, kTimeout));
             session.click({ layout::Cls, layout::Gsls });
@@ -503,7 +518,7 @@ const Row kRows[] = {
             session.start({ "--pace=0" });
             const std::optional<xcb_window_t> box = session.windowTitled("tuxing");
             ASSERT_TRUE(box) << "no message box titled tuxing";
-            session.desktop().wmctrl({ "-i", "-a", session.id(*box) });
+            ASSERT_NO_FATAL_FAILURE(session.activate(*box));
             session.press({ "Return" });
             EXPECT_TRUE(session.endsWith(2));
         } },
