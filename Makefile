@@ -7,12 +7,14 @@
 #   make storm       the input storm with a fresh seed (SEED=N replays one)
 #   make web         builds the web page into build-web/site and serves it on 127.0.0.1
 #   make bench-web   the page's speed, weight and start in each browser engine beside the desktop's
+#   make windows     cross-compiles the program for Windows into build-windows/tuxing.exe
+#   make bench-windows  one click's time in tuxing.exe under Wine beside the desktop's
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web
+.PHONY: run test build deps bench sanitize screenshot package storm clean web web-build bench-web windows bench-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -46,6 +48,15 @@ web: web-build
 	@echo "The page is at http://127.0.0.1:$(PORT)/ (Ctrl+C stops serving it)"
 	@/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB_DIR)/site $(PORT) > /dev/null
 
+# One static executable, which runs on Windows as it is.
+WINDOWS_DIR := build-windows
+
+windows: deps
+	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/win/mingw-w64.cmake > /dev/null
+	@cmake --build $(WINDOWS_DIR)
+	@echo "The Windows program is $(WINDOWS_DIR)/tuxing.exe"
+
 # The browser test's Node modules, as the committed lock file pins them.
 WEB_TEST_MODULES := tests/web/node_modules/.package-lock.json
 $(WEB_TEST_MODULES): tests/web/package-lock.json
@@ -53,7 +64,7 @@ $(WEB_TEST_MODULES): tests/web/package-lock.json
 
 # The unit and widget tests run a second time under the sanitizers; the
 # end-to-end tests drive the optimised program only.
-test: build sanitize web-build $(WEB_TEST_MODULES)
+test: build sanitize web-build windows $(WEB_TEST_MODULES)
 	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=$(FUZZ_TEST_RUNS)
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure
 
@@ -99,9 +110,17 @@ fuzz: deps
 bench: build
 	@./$(BUILD_DIR)/bench/tuxing_bench
 
+# The Windows program's click under Wine, on a private desktop with room for
+# the benchmarks' window, beside the desktop's.
+bench-windows: build windows
+	@cmake --build $(WINDOWS_DIR) --target tuxing_win_bench
+	@./$(BUILD_DIR)/bench/tuxing_bench --benchmark_filter=CmdJgdd_Click/window/ --benchmark_repetitions=5 \
+		--benchmark_report_aggregates_only=true
+	@scripts/private-desktop.sh --screen 1400x1100 bench/win_bench.sh $(WINDOWS_DIR)
+
 # The page's figures in Chromium, Firefox and WebKitGTK beside the desktop's pictures.
 bench-web: build web-build $(WEB_TEST_MODULES)
 	@node bench/web_bench.mjs --site=$(WEB_DIR)/site --desktop=$(BUILD_DIR)/bench/tuxing_bench
 
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WEB_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WEB_DIR) $(WINDOWS_DIR)

@@ -10,8 +10,11 @@ cd "$(dirname "$0")/.."
 # The web page's compiler, the three browser engines its test drives (WebKit
 # through its WebDriver, which starts its MiniBrowser), the tool that cuts its
 # font down to the characters it shows and the one that renders its icons;
-# and the load the benchmarks can be run under.
-others=(emscripten chromium firefox-esr webkit2gtk-driver python3-fonttools librsvg2-bin stress-ng)
+# the Windows program's cross-compiler, the tools that make and read its icon
+# and resources, and Wine, which its test runs it in; and the load the
+# benchmarks can be run under.
+others=(emscripten chromium firefox-esr webkit2gtk-driver python3-fonttools librsvg2-bin
+    g++-mingw-w64-x86-64-posix icoutils wine wine64 stress-ng)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
