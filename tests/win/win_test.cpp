@@ -3,7 +3,7 @@
 // fails) once, and all share one Wine prefix and one wine server. Pictures
 // are held to the native core's layer, composed over the form as it showed
 // before the click; only the buttons' faces are left out.
-//   tuxing_win_test --windows-build=DIR --reference=TOOL --prefixes=DIR
+//   tuxing_win_test --windows-build=DIR --reference=TOOL --template=PREFIX --prefix=PREFIX
 //
 // Wine is the target of the test, not of the program, and it differs from
 // Windows in two things the program does: it redraws a window uncovered by
@@ -15,11 +15,8 @@
 #include "tuxing_fixture.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
-#include <QFile>
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -33,30 +30,10 @@ constexpr auto kTimeout = 60s;
 struct Paths {
     fs::path windowsBuild;
     fs::path reference;
-    fs::path prefixes;
+    fs::path prefixTemplate;
+    fs::path prefix;
 };
 Paths g_paths;
-
-// Wine draws Chinese as boxes until fonts that hold it are mapped in its
-// registry: the labels' face to the regular-script face Debian has, and the
-// buttons' and message boxes' default face linked to a face with every
-// GB2312 character, as Chinese editions of Windows link theirs. The file is
-// UTF-16, and a list of strings in it the hexadecimal bytes of its UTF-16,
-// each string and the list ending in a NUL.
-QByteArray fontsRegistry()
-{
-    const QString link = QStringLiteral("wqy-zenhei.ttc,WenQuanYi Zen Hei") + QChar(0) + QChar(0);
-    QString text = QStringLiteral(
-        "\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"
-        "\"楷体_GB2312\"=\"AR PL KaitiM GB\"\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n"
-        "\"Tahoma\"=hex(7):");
-    for (qsizetype i = 0; i < link.size(); ++i)
-        text += QString::asprintf(i ? ",%02x,%02x" : "%02x,%02x", link[i].unicode() & 0xff, link[i].unicode() >> 8);
-    text += QStringLiteral("\r\n");
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
 
 std::string run(const std::vector<std::string>& command, std::chrono::milliseconds timeout = 120s)
 {
@@ -67,61 +44,32 @@ std::string run(const std::vector<std::string>& command, std::chrono::millisecon
     return output;
 }
 
-// A prefix takes Wine many seconds to make, so one is made once and kept as a
-// template, until Wine or the fonts' registry change; each run of the test
-// works in a copy of it made of hard links, but for the registry files that
-// Wine rewrites.
+// Each run of the test works in a copy of the prefix that the build made:
+// hard links to the modules, which Wine only reads, and copies of the rest,
+// such as the registry, which it may change.
 class WinePrefix : public testing::Environment {
 public:
     void SetUp() override
     {
-        setenv("WINEDEBUG", "-all", 1);
-        // No installers for .NET and the HTML engine, no menu entries.
-        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
-        const fs::path made = g_paths.prefixes / "wine-template";
-        const fs::path stamp = made / "tuxing-stamp";
-        const QByteArray registry = fontsRegistry();
-        const std::string wanted = run({ "wine", "--version" })
-            + QCryptographicHash::hash(registry, QCryptographicHash::Sha256).toHex().toStdString();
-        if (readFile(stamp) != wanted) {
-            fs::remove_all(made);
-            fs::create_directories(made);
-            setenv("WINEPREFIX", made.c_str(), 1);
-            run({ "wineboot", "--init" }, 300s);
-            QFile file(QString::fromStdString((made / "fonts.reg").string()));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(registry) == registry.size());
-            file.close();
-            run({ "wine", "regedit", "/S", (made / "fonts.reg").string() });
-            // The server saves the registry as it ends.
-            run({ "wineserver", "--kill" });
-            std::ofstream(stamp) << wanted;
-        }
-        m_prefix = g_paths.prefixes / "wineprefix";
-        fs::remove_all(m_prefix);
-        run({ "cp", "-al", made.string(), m_prefix.string() });
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_prefix)) {
-            if (entry.is_regular_file()) {
+        fs::remove_all(g_paths.prefix);
+        run({ "cp", "-al", g_paths.prefixTemplate.string(), g_paths.prefix.string() });
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(g_paths.prefix)) {
+            const fs::path extension = entry.path().extension();
+            if (entry.is_regular_file() && extension != ".dll" && extension != ".exe") {
                 const fs::path copy = entry.path().string() + ".copy";
                 fs::copy_file(entry.path(), copy);
                 fs::rename(copy, entry.path());
             }
         }
-        setenv("WINEPREFIX", m_prefix.c_str(), 1);
+        setenv("WINEPREFIX", g_paths.prefix.c_str(), 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
         // One server for every row, so that each start is a start of the
         // program alone.
         run({ "wineserver", "--persistent" });
     }
 
     void TearDown() override { runCommand({ "wineserver", "--kill" }); }
-
-private:
-    static std::string readFile(const fs::path& path)
-    {
-        std::ifstream file(path);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-
-    fs::path m_prefix;
 };
 
 enum class Program { Tuxing, Failing };
@@ -572,8 +520,9 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        for (auto [option, path] : { std::pair { "--windows-build=", &g_paths.windowsBuild },
-                 std::pair { "--reference=", &g_paths.reference }, std::pair { "--prefixes=", &g_paths.prefixes } }) {
+        for (auto [option, path] :
+            { std::pair { "--windows-build=", &g_paths.windowsBuild }, std::pair { "--reference=", &g_paths.reference },
+                std::pair { "--template=", &g_paths.prefixTemplate }, std::pair { "--prefix=", &g_paths.prefix } }) {
             if (argument.starts_with(option))
                 *path = fs::absolute(std::string(argument.substr(std::strlen(option))));
         }
