@@ -137,6 +137,17 @@ public:
         ASSERT_TRUE(pollUntil([&] { return colorAt(grabClient(), { 0, 0 }) == colors::kDarkGreen; }, kTimeout));
     }
 
+    // The form as it shows once started and maximized, before any click;
+    // none if it never did.
+    QImage startMaximized(std::vector<std::string> arguments = {}, Program which = Program::Tuxing)
+    {
+        start(std::move(arguments), which);
+        awaitForm();
+        if (!testing::Test::HasFatalFailure())
+            maximize();
+        return testing::Test::HasFatalFailure() ? QImage() : grabClient();
+    }
+
     void maximize()
     {
         const QSize needed(pixelFromTwips(layout::kNeededWidth) + 2, pixelFromTwips(layout::kNeededHeight) + 2);
@@ -388,10 +399,8 @@ const Row kRows[] = {
         } },
     { "paintsAsTheNativeCoreAloneAndTogether", "red and blue swapped on the way to the window",
         [](Session& session) {
-            session.start();
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized();
+            ASSERT_FALSE(form.isNull());
             session.click({ layout::Gsls });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" }))) << "高山流水";
             session.click({ layout::Cls });
@@ -418,10 +427,8 @@ const Row kRows[] = {
         [](Session& session) {
             // At its own pace a picture ends before the next present; at this
             // one 金光大道 paints for 1.3 s, 80 frames.
-            session.start({ "--pace=2000000" });
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized({ "--pace=2000000" });
+            ASSERT_FALSE(form.isNull());
             session.click({ layout::Jgdd, layout::Cls, layout::Gsls });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" })));
             session.click({ layout::Gsls });
@@ -430,10 +437,8 @@ const Row kRows[] = {
         } },
     { "focusStartsOnGoldenAvenueAndTabsInTableOrder", "no first focus on 金光大道",
         [](Session& session) {
-            session.start();
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized();
+            ASSERT_FALSE(form.isNull());
             ASSERT_NO_FATAL_FAILURE(session.activate(session.window()));
             session.press({ "space" });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdJgdd" }))) << "Space";
@@ -446,10 +451,8 @@ const Row kRows[] = {
         } },
     { "runTimeErrorShowsItsMessageBoxAndTheProgramGoesOn", "the program ending on its run-time error",
         [](Session& session) {
-            session.start({}, Program::Failing);
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized({}, Program::Failing);
+            ASSERT_FALSE(form.isNull());
             session.click({ layout::Jgdd });
             const std::optional<xcb_window_t> box = session.windowTitled(layout::kRunTimeErrorTitle);
             ASSERT_TRUE(box) << "no message box titled " << layout::kRunTimeErrorTitle;
