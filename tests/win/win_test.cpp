@@ -10,7 +10,9 @@
 // another from a copy of its own, as a composited Windows desktop does, so
 // only a restore from the taskbar has the program repaint here; and it gives
 // every monitor the one density of its registry, so a change of density
-// (WM_DPICHANGED) never comes.
+// (WM_DPICHANGED) never comes, and it gives that density to a program that
+// has not declared itself aware of densities as well, so the manifest's
+// declaration shows nowhere here.
 
 #include "tuxing_fixture.h"
 
@@ -227,10 +229,10 @@ public:
 
     // The form as it showed before, with the native core's layer after these
     // buttons composed over it.
-    QImage after(const QImage& form, const std::vector<std::string>& buttons)
+    QImage after(const QImage& form, const std::vector<std::string>& buttons, double ratio = 1)
     {
         std::vector<std::string> command { g_paths.reference.string(), "layer", std::to_string(form.width()),
-            std::to_string(form.height()), "1" };
+            std::to_string(form.height()), std::to_string(ratio) };
         command.insert(command.end(), buttons.begin(), buttons.end());
         const std::string rgba = run(command);
         QImage composed = form.convertToFormat(QImage::Format_RGB32);
@@ -246,9 +248,9 @@ public:
 
     // Once the window shows the image it still shows it when the program has
     // read all input since.
-    testing::AssertionResult shows(const QImage& expected)
+    testing::AssertionResult shows(const QImage& expected, double ratio = 1)
     {
-        const std::vector<QRect> faces = buttonFaces(1);
+        const std::vector<QRect> faces = buttonFaces(ratio);
         testing::AssertionResult same = testing::AssertionFailure();
         pollUntil([&] { return bool(same = sameOutside(expected, grabClient(), faces)); }, kTimeout);
         if (same && settle())
@@ -472,6 +474,24 @@ const Row kRows[] = {
             ASSERT_NO_FATAL_FAILURE(session.activate(*box));
             session.press({ "Return" });
             EXPECT_TRUE(session.endsWith(2));
+        } },
+    // Wine takes one density for every monitor from its registry; this row,
+    // the last to start the program, leaves it at 144 dots per inch.
+    { "followsTheDensityOfTheScreen", "a window laid out at 96 dots per inch whatever the density",
+        [](Session& session) {
+            run({ "wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                "144", "/f" });
+            session.start();
+            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
+            const QImage form = session.grabClient();
+            // 4680 x 3195 twips at a tenth of a pixel each, the half rounded up.
+            EXPECT_EQ(form.size(), QSize(468, 320));
+            // Only the top-left of the form shows; the mountains are in it.
+            ASSERT_NO_FATAL_FAILURE(session.activate(session.window()));
+            session.press({ "Tab", "space" });
+            EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" }, 1.5), 1.5));
+            session.desktop().wmctrl({ "-i", "-c", session.id() });
+            EXPECT_TRUE(session.endsWith(0));
         } },
     { "carriesItsVersionRecordAndThreeImageIcon", "an icon image of the wrong depth",
         [](Session&) {
