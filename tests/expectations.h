@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <span>
 
 // What the window and its pictures must look like, held by the tests apart
 // from the program's own tables, so that a wrong table shows up as a
@@ -140,13 +141,13 @@ struct Spot {
     double y = 0;
 };
 
-// A stretch of a picture's calls: `calls` points in palette colour `color` at
-// pen width `width`.
-struct Pass {
+// Passes over one figure: `points` points a pass at pen width `width`, the
+// passes in the palette colours `colors`, one after another.
+struct Passes {
     const char* name;
-    int calls;
-    int color;
+    int points;
     int width;
+    std::span<const int> colors;
 };
 
 // Each layer of 800 x 560 pixels at 96 dots per inch, as 64-bit FNV-1a of its
@@ -180,19 +181,10 @@ inline constexpr Spot kBoxTo { 11950, 8220 };
 inline constexpr int kBoxColor = 14;
 inline constexpr int kMountainPoints = 50'000;
 inline constexpr int kWaterPoints = 160'000;
-inline constexpr Pass kMountainPasses[] = {
-    { "lightYellow", kMountainPoints, 14, 3 },
-    { "lightMagenta", kMountainPoints, 13, 3 },
-    { "lightRed", kMountainPoints, 12, 3 },
-    { "lightCyan", kMountainPoints, 11, 3 },
-};
-inline constexpr Pass kWaterPasses[] = {
-    { "lightYellow", kWaterPoints, 14, 2 },
-    { "lightMagenta", kWaterPoints, 13, 2 },
-    { "lightRed", kWaterPoints, 12, 2 },
-    { "lightCyan", kWaterPoints, 11, 2 },
-    { "lightGreen", kWaterPoints, 10, 2 },
-};
+inline constexpr int kMountainColors[] = { 14, 13, 12, 11 };
+inline constexpr int kWaterColors[] = { 14, 13, 12, 11, 10 };
+inline constexpr Passes kMountains { "mountains", kMountainPoints, 3, kMountainColors };
+inline constexpr Passes kWater { "water", kWaterPoints, 2, kWaterColors };
 
 // x from 555 by 0.1: 0.1 added 49,999 times in double lands here, and once
 // more passes 5555.
@@ -254,23 +246,11 @@ inline constexpr int kRayPoints = 11'341;
 inline constexpr int kRayPassPoints = kRays * kRayPoints;
 inline constexpr int kArchPoints = 9'999;
 inline constexpr int kSmallArchPassPoints = 6 * kArchPoints;
-inline constexpr Pass kRayPasses[] = {
-    { "lightBlue", kRayPassPoints, 9, 1 },
-    { "lightGreen", kRayPassPoints, 10, 1 },
-    { "lightCyan", kRayPassPoints, 11, 1 },
-    { "lightRed", kRayPassPoints, 12, 1 },
-    { "lightMagenta", kRayPassPoints, 13, 1 },
-    { "lightYellow", kRayPassPoints, 14, 1 },
-};
-inline constexpr Pass kLargeArchPass { "magenta", kArchPoints, 5, 3 };
-inline constexpr Pass kSmallArchPasses[] = {
-    { "lightBlue", kSmallArchPassPoints, 9, 2 },
-    { "lightGreen", kSmallArchPassPoints, 10, 2 },
-    { "lightCyan", kSmallArchPassPoints, 11, 2 },
-    { "lightRed", kSmallArchPassPoints, 12, 2 },
-    { "lightMagenta", kSmallArchPassPoints, 13, 2 },
-    { "lightYellow", kSmallArchPassPoints, 14, 2 },
-};
+inline constexpr int kLightBlueToLightYellow[] = { 9, 10, 11, 12, 13, 14 };
+inline constexpr int kMagenta[] = { 5 };
+inline constexpr Passes kRayPasses { "rays", kRayPassPoints, 1, kLightBlueToLightYellow };
+inline constexpr Passes kLargeArch { "large arch", kArchPoints, 3, kMagenta };
+inline constexpr Passes kSmallArches { "small arches", kSmallArchPassPoints, 2, kLightBlueToLightYellow };
 
 // 3.14 minus whole multiples of 0.19625; the 33rd lies below -3.14.
 // clang-format off

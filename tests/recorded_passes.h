@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <span>
 #include <vector>
 
 // A picture's recorded calls held to the figures of expectations.h.
@@ -27,32 +26,23 @@ template <typename Paint> const RecordingSurface& recordedOnce(Paint paint)
     return surface;
 }
 
-// Whether the pass's calls, from `first` on, are points in its colour at its
-// pen width.
-inline testing::AssertionResult isPass(const RecordedCalls& calls, std::size_t first, const Pass& pass)
+// Whether the calls from `first` on are the passes' points in their colours
+// at their pen width; and where the last pass ends.
+inline testing::AssertionResult arePasses(
+    const RecordedCalls& calls, std::size_t first, const Passes& passes, std::size_t& end)
 {
-    const std::size_t end = first + std::size_t(pass.calls);
+    end = first + passes.colors.size() * std::size_t(passes.points);
     if (end > calls.size())
-        return testing::AssertionFailure() << pass.name << " runs past the last call";
+        return testing::AssertionFailure() << passes.name << " run past the last call";
     for (std::size_t i = first; i < end; ++i) {
         const RecordedCall& call = calls[i];
-        if (call.kind != RecordedCall::Kind::PSet || call.color != kExpectedPalette[std::size_t(pass.color)]
-            || call.width != pass.width)
-            return testing::AssertionFailure() << pass.name << ": call " << i << " is no point in colour " << pass.color
-                                               << " at pen width " << pass.width;
+        const int color = passes.colors[(i - first) / std::size_t(passes.points)];
+        if (call.kind != RecordedCall::Kind::PSet || call.color != kExpectedPalette[std::size_t(color)]
+            || call.width != passes.width)
+            return testing::AssertionFailure() << passes.name << ": call " << i << " is no point in colour " << color
+                                               << " at pen width " << passes.width;
     }
     return testing::AssertionSuccess();
-}
-
-// Holds the calls from `first` on to the passes one after another; returns
-// where the last ends.
-inline std::size_t expectPasses(const RecordedCalls& calls, std::size_t first, std::span<const Pass> passes)
-{
-    for (const Pass& pass : passes) {
-        EXPECT_TRUE(isPass(calls, first, pass));
-        first += std::size_t(pass.calls);
-    }
-    return first;
 }
 
 // Whether the point is the spot handed over in single precision, or within

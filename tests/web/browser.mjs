@@ -3,7 +3,7 @@
 //   const browser = await launch(engine, ratio, {isolated}) (isolated: each page in a private context, as by default)
 //   const page = await browser.open(url, {width, height})
 //   page.evaluate(fn, ...args)  page.waitFor(fn, ...args)  page.click(selector)
-//   page.press('Tab' | 'Space' | 'Enter')  page.screenshot()  page.reload()
+//   page.press('Tab' | 'Space' | 'Enter')  page.screenshot(part) (at least the part {width, height} at the top left)  page.reload()
 //   page.resize({width, height})  page.close()  page.violations()
 //   page.zoom(factor)  page.density(ratio)  page.tap(selector)  page.workers(): null where the driver cannot
 //   page.warnings: the console's, where the driver passes them on
@@ -55,7 +55,7 @@ const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/c
 export async function until(attempt, what) {
     for (const deadline = Date.now() + kWait; ;) {
         if (inVain)
-            throw new Error(`gave up on ${what} after an earlier wait in vain: ${inVain.message}`);
+            throw new Error(`gave up on ${what} after a wait in vain: ${inVain.message}`);
         const value = await attempt();
         if (value)
             return value;
@@ -181,7 +181,7 @@ async function launchPuppeteer(engine, ratio, { isolated }) {
                 waitFor: (fn, ...args) => poll(evaluate, fn, args),
                 click: (selector) => page.click(selector),
                 press: (key) => page.keyboard.press(key === 'Space' ? ' ' : key),
-                screenshot: async () => decodePng(Buffer.from(await page.screenshot())),
+                screenshot: async (part) => decodePng(Buffer.from(await page.screenshot({ clip: { x: 0, y: 0, ...part } }))),
                 reload: () => page.reload(),
                 resize: viewport,
                 zoom: can.has('zoom') ? (factor) => page.setViewport({ width: width / factor, height: height / factor,
@@ -271,6 +271,7 @@ async function launchWebKit(ratio) {
                     }), `${selector} to take a click`);
                 },
                 press: (name) => session.actions().sendKeys(kKeys[name]).perform(),
+                // The whole window, the only screenshot that this protocol takes.
                 screenshot: async () => decodePng(Buffer.from(await session.takeScreenshot(), 'base64')),
                 async reload() {
                     await session.navigate().refresh();

@@ -30,6 +30,9 @@ const reference = (...args) => promisify(execFile)(options.reference, args, { en
 const expected = JSON.parse(await reference('expectations'));
 const kMaximized = { width: 1280, height: 1024 };
 const kSmaller = { width: 1000, height: 700 };
+// What a screenshot needs to show of the page: the whole form, and the
+// background just beyond its panel.
+const kFormPart = { width: Math.ceil(expected.needed.width) + 8, height: Math.ceil(expected.needed.height) + 8 };
 // The ink of bold "Morvane", as a share of its label's rectangle fully
 // covered, at either ratio: 11.8% on the desktop (docs/scene.png), and
 // within 15% of that where the page looks as the desktop does. An engine's
@@ -148,7 +151,7 @@ async function expectLook(page, ratio) {
     await page.waitFor(() => document.fonts.status === 'loaded' && [...document.fonts].every((face) => face.status === 'loaded'));
     // And drawn with them.
     await drawn(page);
-    const shot = await page.screenshot();
+    const shot = await page.screenshot(kFormPart);
 
     // The outline as drawn: 3 device pixels of blue inside the panel's
     // edges, the dark green outside them and the black within.
@@ -208,7 +211,7 @@ const kChecks = {
             const focus = (id) => page.evaluate((name) => document.getElementById(name).focus(), id);
             await focus(second.name);
             await drawn(page);
-            const pageFocus = await page.screenshot();
+            const pageFocus = await page.screenshot(kFormPart);
             await focus(first.name);
             await page.press('Tab');
             assert.equal(await focused(page), second.name);
@@ -224,7 +227,7 @@ const kChecks = {
             // showed the page from before the key for as long as they came.
             await until(async () => {
                 await drawn(page);
-                return differ(whole, second, (after = await page.screenshot()), before);
+                return differ(whole, second, (after = await page.screenshot(kFormPart)), before);
             }, 'a Tab to show a focus indicator');
             assert.ok(differ(whole, second, after, pageFocus), 'a Tab shows the focus as before any key');
             assert.ok(differ(inside, first, before, after), 'the first focus did not show inside 金光大道');
@@ -431,7 +434,7 @@ async function expectDensityFollowed(page, size, to, buttons, count) {
 // security policy. A check whose driver lacks what it needs is skipped
 // before it opens a page; every check after a wait in vain, at once.
 function suite(title, engine, ratio, checks, launchOptions) {
-    describe(title, () => {
+    describe(title, { concurrency: false }, () => {
         const context = { engine, ratio, pages: [] };
         before(async () => {
             if (waitedInVain())
@@ -476,10 +479,17 @@ function suite(title, engine, ratio, checks, launchOptions) {
     });
 }
 
-for (const engine of options.engines.split(',')) {
-    for (const ratio of [1, 2]) {
-        const checks = Object.fromEntries(Object.entries(kChecks).filter(([, check]) => ratio === 1 || !check.once));
-        suite(`${engine} at ratio ${ratio}`, engine, ratio, checks);
+// The engines' tables side by side, each engine at one ratio after the
+// other, and the touch screens' beside them: most of the time a browser
+// waits on its own, to draw and to answer.
+function engineTables() {
+    for (const engine of options.engines.split(',')) {
+        describe(engine, { concurrency: false }, () => {
+            for (const ratio of [1, 2]) {
+                const checks = Object.fromEntries(Object.entries(kChecks).filter(([, check]) => ratio === 1 || !check.once));
+                suite(`${engine} at ratio ${ratio}`, engine, ratio, checks);
+            }
+        });
     }
 }
 
@@ -646,5 +656,8 @@ const kTouchChecks = {
     },
 };
 
-// Installable and kept only outside a private context.
-suite('chromium on touch screens, installed and offline', 'chromium', 1, kTouchChecks, { isolated: false });
+describe('the page', { concurrency: true }, () => {
+    engineTables();
+    // Installable and kept only outside a private context.
+    suite('chromium on touch screens, installed and offline', 'chromium', 1, kTouchChecks, { isolated: false });
+});

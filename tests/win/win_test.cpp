@@ -3,23 +3,22 @@
 // fails) once, and all share one Wine prefix and one wine server. Pictures
 // are held to the native core's layer, composed over the form as it showed
 // before the click; only the buttons' faces are left out.
-//   tuxing_win_test --windows-build=DIR --reference=TOOL --prefixes=DIR
+//   tuxing_win_test --windows-build=DIR --reference=TOOL --template=PREFIX --prefix=PREFIX
 //
 // Wine is the target of the test, not of the program, and it differs from
 // Windows in two things the program does: it redraws a window uncovered by
 // another from a copy of its own, as a composited Windows desktop does, so
 // only a restore from the taskbar has the program repaint here; and it gives
 // every monitor the one density of its registry, so a change of density
-// (WM_DPICHANGED) never comes.
+// (WM_DPICHANGED) never comes, and it gives that density to a program that
+// has not declared itself aware of densities as well, so the manifest's
+// declaration shows nowhere here.
 
 #include "tuxing_fixture.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
-#include <QFile>
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -33,30 +32,10 @@ constexpr auto kTimeout = 60s;
 struct Paths {
     fs::path windowsBuild;
     fs::path reference;
-    fs::path prefixes;
+    fs::path prefixTemplate;
+    fs::path prefix;
 };
 Paths g_paths;
-
-// Wine draws Chinese as boxes until fonts that hold it are mapped in its
-// registry: the labels' face to the regular-script face Debian has, and the
-// buttons' and message boxes' default face linked to a face with every
-// GB2312 character, as Chinese editions of Windows link theirs. The file is
-// UTF-16, and a list of strings in it the hexadecimal bytes of its UTF-16,
-// each string and the list ending in a NUL.
-QByteArray fontsRegistry()
-{
-    const QString link = QStringLiteral("wqy-zenhei.ttc,WenQuanYi Zen Hei") + QChar(0) + QChar(0);
-    QString text = QStringLiteral(
-        "\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"
-        "\"楷体_GB2312\"=\"AR PL KaitiM GB\"\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n"
-        "\"Tahoma\"=hex(7):");
-    for (qsizetype i = 0; i < link.size(); ++i)
-        text += QString::asprintf(i ? ",%02x,%02x" : "%02x,%02x", link[i].unicode() & 0xff, link[i].unicode() >> 8);
-    text += QStringLiteral("\r\n");
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
 
 std::string run(const std::vector<std::string>& command, std::chrono::milliseconds timeout = 120s)
 {
@@ -67,61 +46,32 @@ std::string run(const std::vector<std::string>& command, std::chrono::millisecon
     return output;
 }
 
-// A prefix takes Wine many seconds to make, so one is made once and kept as a
-// template, until Wine or the fonts' registry change; each run of the test
-// works in a copy of it made of hard links, but for the registry files that
-// Wine rewrites.
+// Each run of the test works in a copy of the prefix that the build made:
+// hard links to the modules, which Wine only reads, and copies of the rest,
+// such as the registry, which it may change.
 class WinePrefix : public testing::Environment {
 public:
     void SetUp() override
     {
-        setenv("WINEDEBUG", "-all", 1);
-        // No installers for .NET and the HTML engine, no menu entries.
-        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
-        const fs::path made = g_paths.prefixes / "wine-template";
-        const fs::path stamp = made / "tuxing-stamp";
-        const QByteArray registry = fontsRegistry();
-        const std::string wanted = run({ "wine", "--version" })
-            + QCryptographicHash::hash(registry, QCryptographicHash::Sha256).toHex().toStdString();
-        if (readFile(stamp) != wanted) {
-            fs::remove_all(made);
-            fs::create_directories(made);
-            setenv("WINEPREFIX", made.c_str(), 1);
-            run({ "wineboot", "--init" }, 300s);
-            QFile file(QString::fromStdString((made / "fonts.reg").string()));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(registry) == registry.size());
-            file.close();
-            run({ "wine", "regedit", "/S", (made / "fonts.reg").string() });
-            // The server saves the registry as it ends.
-            run({ "wineserver", "--kill" });
-            std::ofstream(stamp) << wanted;
-        }
-        m_prefix = g_paths.prefixes / "wineprefix";
-        fs::remove_all(m_prefix);
-        run({ "cp", "-al", made.string(), m_prefix.string() });
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_prefix)) {
-            if (entry.is_regular_file()) {
+        fs::remove_all(g_paths.prefix);
+        run({ "cp", "-al", g_paths.prefixTemplate.string(), g_paths.prefix.string() });
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(g_paths.prefix)) {
+            const fs::path extension = entry.path().extension();
+            if (entry.is_regular_file() && extension != ".dll" && extension != ".exe") {
                 const fs::path copy = entry.path().string() + ".copy";
                 fs::copy_file(entry.path(), copy);
                 fs::rename(copy, entry.path());
             }
         }
-        setenv("WINEPREFIX", m_prefix.c_str(), 1);
+        setenv("WINEPREFIX", g_paths.prefix.c_str(), 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
         // One server for every row, so that each start is a start of the
         // program alone.
         run({ "wineserver", "--persistent" });
     }
 
     void TearDown() override { runCommand({ "wineserver", "--kill" }); }
-
-private:
-    static std::string readFile(const fs::path& path)
-    {
-        std::ifstream file(path);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-
-    fs::path m_prefix;
 };
 
 enum class Program { Tuxing, Failing };
@@ -187,6 +137,17 @@ public:
         m_window = *form;
         ASSERT_TRUE(settle());
         ASSERT_TRUE(pollUntil([&] { return colorAt(grabClient(), { 0, 0 }) == colors::kDarkGreen; }, kTimeout));
+    }
+
+    // The form as it shows once started and maximized, before any click;
+    // none if it never did.
+    QImage startMaximized(std::vector<std::string> arguments = {}, Program which = Program::Tuxing)
+    {
+        start(std::move(arguments), which);
+        awaitForm();
+        if (!testing::Test::HasFatalFailure())
+            maximize();
+        return testing::Test::HasFatalFailure() ? QImage() : grabClient();
     }
 
     void maximize()
@@ -268,10 +229,10 @@ public:
 
     // The form as it showed before, with the native core's layer after these
     // buttons composed over it.
-    QImage after(const QImage& form, const std::vector<std::string>& buttons)
+    QImage after(const QImage& form, const std::vector<std::string>& buttons, double ratio = 1)
     {
         std::vector<std::string> command { g_paths.reference.string(), "layer", std::to_string(form.width()),
-            std::to_string(form.height()), "1" };
+            std::to_string(form.height()), std::to_string(ratio) };
         command.insert(command.end(), buttons.begin(), buttons.end());
         const std::string rgba = run(command);
         QImage composed = form.convertToFormat(QImage::Format_RGB32);
@@ -287,9 +248,9 @@ public:
 
     // Once the window shows the image it still shows it when the program has
     // read all input since.
-    testing::AssertionResult shows(const QImage& expected)
+    testing::AssertionResult shows(const QImage& expected, double ratio = 1)
     {
-        const std::vector<QRect> faces = buttonFaces(1);
+        const std::vector<QRect> faces = buttonFaces(ratio);
         testing::AssertionResult same = testing::AssertionFailure();
         pollUntil([&] { return bool(same = sameOutside(expected, grabClient(), faces)); }, kTimeout);
         if (same && settle())
@@ -440,10 +401,8 @@ const Row kRows[] = {
         } },
     { "paintsAsTheNativeCoreAloneAndTogether", "red and blue swapped on the way to the window",
         [](Session& session) {
-            session.start();
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized();
+            ASSERT_FALSE(form.isNull());
             session.click({ layout::Gsls });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" }))) << "高山流水";
             session.click({ layout::Cls });
@@ -470,10 +429,8 @@ const Row kRows[] = {
         [](Session& session) {
             // At its own pace a picture ends before the next present; at this
             // one 金光大道 paints for 1.3 s, 80 frames.
-            session.start({ "--pace=2000000" });
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized({ "--pace=2000000" });
+            ASSERT_FALSE(form.isNull());
             session.click({ layout::Jgdd, layout::Cls, layout::Gsls });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" })));
             session.click({ layout::Gsls });
@@ -482,10 +439,8 @@ const Row kRows[] = {
         } },
     { "focusStartsOnGoldenAvenueAndTabsInTableOrder", "no first focus on 金光大道",
         [](Session& session) {
-            session.start();
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized();
+            ASSERT_FALSE(form.isNull());
             ASSERT_NO_FATAL_FAILURE(session.activate(session.window()));
             session.press({ "space" });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdJgdd" }))) << "Space";
@@ -498,10 +453,8 @@ const Row kRows[] = {
         } },
     { "runTimeErrorShowsItsMessageBoxAndTheProgramGoesOn", "the program ending on its run-time error",
         [](Session& session) {
-            session.start({}, Program::Failing);
-            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
-            ASSERT_NO_FATAL_FAILURE(session.maximize());
-            const QImage form = session.grabClient();
+            const QImage form = session.startMaximized({}, Program::Failing);
+            ASSERT_FALSE(form.isNull());
             session.click({ layout::Jgdd });
             const std::optional<xcb_window_t> box = session.windowTitled(layout::kRunTimeErrorTitle);
             ASSERT_TRUE(box) << "no message box titled " << layout::kRunTimeErrorTitle;
@@ -521,6 +474,24 @@ const Row kRows[] = {
             ASSERT_NO_FATAL_FAILURE(session.activate(*box));
             session.press({ "Return" });
             EXPECT_TRUE(session.endsWith(2));
+        } },
+    // Wine takes one density for every monitor from its registry; this row,
+    // the last to start the program, leaves it at 144 dots per inch.
+    { "followsTheDensityOfTheScreen", "a window laid out at 96 dots per inch whatever the density",
+        [](Session& session) {
+            run({ "wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                "144", "/f" });
+            session.start();
+            ASSERT_NO_FATAL_FAILURE(session.awaitForm());
+            const QImage form = session.grabClient();
+            // 4680 x 3195 twips at a tenth of a pixel each, the half rounded up.
+            EXPECT_EQ(form.size(), QSize(468, 320));
+            // Only the top-left of the form shows; the mountains are in it.
+            ASSERT_NO_FATAL_FAILURE(session.activate(session.window()));
+            session.press({ "Tab", "space" });
+            EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" }, 1.5), 1.5));
+            session.desktop().wmctrl({ "-i", "-c", session.id() });
+            EXPECT_TRUE(session.endsWith(0));
         } },
     { "carriesItsVersionRecordAndThreeImageIcon", "an icon image of the wrong depth",
         [](Session&) {
@@ -572,8 +543,9 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        for (auto [option, path] : { std::pair { "--windows-build=", &g_paths.windowsBuild },
-                 std::pair { "--reference=", &g_paths.reference }, std::pair { "--prefixes=", &g_paths.prefixes } }) {
+        for (auto [option, path] :
+            { std::pair { "--windows-build=", &g_paths.windowsBuild }, std::pair { "--reference=", &g_paths.reference },
+                std::pair { "--template=", &g_paths.prefixTemplate }, std::pair { "--prefix=", &g_paths.prefix } }) {
             if (argument.starts_with(option))
                 *path = fs::absolute(std::string(argument.substr(std::strlen(option))));
         }
