@@ -20,7 +20,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <sstream>
 
 namespace {
 
@@ -103,24 +102,16 @@ public:
         m_program = std::make_unique<ChildProcess>(arguments, std::vector<std::string> {}, m_artifacts / "wine.log");
     }
 
-    // The program's top-level window with that title, once it is mapped;
-    // Wine gives each the process's own id.
+    // The program's top-level window with that title, once it is mapped.
+    // Wine gives each of them the id of its process, and the program runs
+    // alone on its desktop.
     std::optional<xcb_window_t> windowTitled(std::string_view title)
     {
         std::optional<xcb_window_t> found;
-        pollUntil(
+        m_desktop.waitUntil(
             [&] {
-                std::string list;
-                runCommand({ "wmctrl", "-l", "-p" }, 10s, &list);
-                std::istringstream lines(list);
-                for (std::string line; std::getline(lines, line);) {
-                    std::istringstream fields(line);
-                    std::string id, desk;
-                    qint64 owner = 0;
-                    if (!(fields >> id >> desk >> owner))
-                        continue;
-                    const auto window = xcb_window_t(std::stoul(id, nullptr, 16));
-                    if (owner == pid() && m_desktop.title(window) == title && m_desktop.isViewable(window))
+                for (const xcb_window_t window : m_desktop.clientWindows()) {
+                    if (m_desktop.title(window) == title && m_desktop.isViewable(window))
                         found = window;
                 }
                 return found || !m_program->isRunning();
@@ -136,7 +127,11 @@ public:
         ASSERT_TRUE(form) << "no window titled " << layout::kCaption << "; see " << m_artifacts / "wine.log";
         m_window = *form;
         ASSERT_TRUE(settle());
-        ASSERT_TRUE(pollUntil([&] { return colorAt(grabClient(), { 0, 0 }) == colors::kDarkGreen; }, kTimeout));
+        ASSERT_TRUE(m_desktop.waitUntil(
+            [&] {
+                return colorAt(grabClient(), { 0, 0 }) == colors::kDarkGreen;
+            },
+            kTimeout));
     }
 
     // The form as it shows once started and maximized, before any click;
@@ -156,10 +151,11 @@ public:
         const QRect lastButton = pixelRect(layout::kButtons[layout::Exit].rect);
         // A request that reaches the window manager while it is busy with the
         // window's mapping may be lost, so it is repeated until it shows.
-        const bool shown = pollUntil(
+        const bool shown = m_desktop.waitUntil(
             [&] {
-                m_desktop.wmctrl({ "-i", "-r", id(), "-b", "add,maximized_vert,maximized_horz" });
-                return pollUntil(
+                m_desktop.changeState(m_window, XCB_EWMH_WM_STATE_ADD, m_desktop.atoms()._NET_WM_STATE_MAXIMIZED_VERT,
+                    m_desktop.atoms()._NET_WM_STATE_MAXIMIZED_HORZ);
+                return m_desktop.waitUntil(
                     [&] {
                         const QImage client = grabClient();
                         return client.width() >= needed.width() && client.height() >= needed.height()
@@ -177,14 +173,21 @@ public:
     // the program has read that it is.
     void activate(xcb_window_t window)
     {
-        const bool active = pollUntil(
+        const bool active = m_desktop.waitUntil(
             [&] {
-                m_desktop.wmctrl({ "-i", "-a", id(window) });
-                return pollUntil([&] { return m_desktop.activeWindow() == window; }, 1s);
+                m_desktop.activate(window);
+                return m_desktop.waitUntil([&] { return m_desktop.activeWindow() == window; }, 1s);
             },
             kTimeout);
         ASSERT_TRUE(active) << "the window never became active";
-        ASSERT_TRUE(m_desktop.ping(window, kTimeout)) << "no answer to a ping";
+        ASSERT_TRUE(answers(window)) << "no answer to a ping";
+    }
+
+    // Whether the window's event loop answers a ping within the deadline.
+    bool answers(xcb_window_t window)
+    {
+        const std::uint32_t ping = m_desktop.sendPing(window);
+        return m_desktop.waitUntil([&] { return m_desktop.hasAnswered(ping); }, kTimeout);
     }
 
     // A ping is answered from the event loop, once the input before it has
@@ -193,7 +196,7 @@ public:
     testing::AssertionResult settle()
     {
         for (int round = 0; round < 3; ++round) {
-            if (!m_desktop.ping(m_window, kTimeout))
+            if (!answers(m_window))
                 return testing::AssertionFailure() << "no answer to a ping within " << kTimeout.count() << " s";
         }
         return testing::AssertionSuccess();
@@ -252,7 +255,7 @@ public:
     {
         const std::vector<QRect> faces = buttonFaces(ratio);
         testing::AssertionResult same = testing::AssertionFailure();
-        pollUntil([&] { return bool(same = sameOutside(expected, grabClient(), faces)); }, kTimeout);
+        m_desktop.waitUntil([&] { return bool(same = sameOutside(expected, grabClient(), faces)); }, kTimeout);
         if (same && settle())
             same = sameOutside(expected, grabClient(), faces);
         return same;
@@ -363,8 +366,9 @@ const Row kRows[] = {
             ASSERT_NO_FATAL_FAILURE(session.awaitForm());
             const QImage small = session.grabClient();
             EXPECT_EQ(small.size(), QSize(pixelFromTwips(layout::kStartWidth), pixelFromTwips(layout::kStartHeight)));
-            for (const std::string& state : session.desktop().windowState(session.window()))
-                EXPECT_EQ(state.find("MAXIMIZED"), std::string::npos) << state;
+            for (const xcb_atom_t state : { session.desktop().atoms()._NET_WM_STATE_MAXIMIZED_VERT,
+                     session.desktop().atoms()._NET_WM_STATE_MAXIMIZED_HORZ })
+                EXPECT_FALSE(session.desktop().hasState(session.window(), state));
             const int panel = pixelFromTwips(layout::kPanel.left);
             EXPECT_TRUE(crossesOutline(small, { 0, 100 }, { 1, 0 }, panel + 12, panel, panel));
             EXPECT_TRUE(crossesOutline(small, { 100, 0 }, { 0, 1 }, panel + 12, panel, panel));
@@ -396,7 +400,7 @@ const Row kRows[] = {
             const QImage rendered(QString::fromStdString((g_paths.windowsBuild / "win/icon/32x32-16.png").string()));
             EXPECT_EQ(windowIcon(session.window()), rendered.convertToFormat(QImage::Format_ARGB32));
 
-            session.desktop().wmctrl({ "-i", "-c", session.id() });
+            session.desktop().close(session.window());
             EXPECT_TRUE(session.endsWith(0)) << "after the close box";
         } },
     { "paintsAsTheNativeCoreAloneAndTogether", "red and blue swapped on the way to the window",
@@ -417,10 +421,11 @@ const Row kRows[] = {
             // Restored from the taskbar, the window has Windows repaint all of
             // it, under Wine too.
             ASSERT_TRUE(session.desktop().xdotool({ "windowminimize", session.id() }).isCleanExit());
-            ASSERT_TRUE(pollUntil([&] { return !session.desktop().isViewable(session.window()); }, kTimeout));
+            ASSERT_TRUE(
+                session.desktop().waitUntil([&] { return !session.desktop().isViewable(session.window()); }, kTimeout));
             // The window has followed the minimize once it answers.
             ASSERT_TRUE(session.settle());
-            session.desktop().wmctrl({ "-i", "-a", session.id() });
+            session.desktop().activate(session.window());
             EXPECT_TRUE(session.shows(form)) << "restored";
             session.click({ layout::Exit });
             EXPECT_TRUE(session.endsWith(0)) << "after 退出";
@@ -434,7 +439,7 @@ const Row kRows[] = {
             session.click({ layout::Jgdd, layout::Cls, layout::Gsls });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" })));
             session.click({ layout::Gsls });
-            session.desktop().wmctrl({ "-i", "-c", session.id() });
+            session.desktop().close(session.window());
             EXPECT_TRUE(session.endsWith(0)) << "after closing while 高山流水 painted";
         } },
     { "focusStartsOnGoldenAvenueAndTabsInTableOrder", "no first focus on 金光大道",
@@ -460,7 +465,7 @@ const Row kRows[] = {
             ASSERT_TRUE(box) << "no message box titled " << layout::kRunTimeErrorTitle;
             ASSERT_NO_FATAL_FAILURE(session.activate(*box));
             session.press({ "Return" });
-            EXPECT_TRUE(pollUntil([&] { return !session.desktop().isViewable(*box); }, kTimeout));
+            EXPECT_TRUE(session.desktop().waitUntil([&] { return !session.desktop().isViewable(*box); }, kTimeout));
             session.click({ layout::Cls, layout::Gsls });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" }))) << "after the error";
             session.click({ layout::Exit });
@@ -490,7 +495,7 @@ const Row kRows[] = {
             ASSERT_NO_FATAL_FAILURE(session.activate(session.window()));
             session.press({ "Tab", "space" });
             EXPECT_TRUE(session.shows(session.after(form, { "CmdGsls" }, 1.5), 1.5));
-            session.desktop().wmctrl({ "-i", "-c", session.id() });
+            session.desktop().close(session.window());
             EXPECT_TRUE(session.endsWith(0));
         } },
     { "carriesItsVersionRecordAndThreeImageIcon", "an icon image of the wrong depth",
