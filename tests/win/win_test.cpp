@@ -16,7 +16,7 @@
 
 #include "tuxing_fixture.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdlib>
 #include <map>
@@ -544,7 +544,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // The toolkit grabs the screen and knows its density.
+    QGuiApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
