@@ -38,70 +38,38 @@ bool hasHan(const std::string& text)
     return false;
 }
 
-// The installed desktop entry, read as a desktop reads it.
-class DesktopEntry {
-public:
-    DesktopEntry()
-    {
-        g_key_file_load_from_file(
-            m_file, staged("share/applications/" + kAppId + ".desktop").c_str(), G_KEY_FILE_NONE, nullptr);
-    }
-    ~DesktopEntry() { g_key_file_free(m_file); }
-    DesktopEntry(const DesktopEntry&) = delete;
-    DesktopEntry& operator=(const DesktopEntry&) = delete;
-
-    std::string value(const char* key, const std::string& group = G_KEY_FILE_DESKTOP_GROUP) const;
-    std::vector<std::string> actions() const;
-    bool hasGroup(const std::string& group) const { return g_key_file_has_group(m_file, group.c_str()); }
-
-private:
-    GKeyFile* m_file = g_key_file_new();
-};
-
-std::string DesktopEntry::value(const char* key, const std::string& group) const
+// What a key of the installed desktop entry holds, read as a desktop reads
+// it: a string, or a list of strings each followed by ';'.
+std::string entryValue(const char* key, const std::string& group = G_KEY_FILE_DESKTOP_GROUP)
 {
-    gchar* value = g_key_file_get_string(m_file, group.c_str(), key, nullptr);
-    const std::string text = value ? value : "";
-    g_free(value);
-    return text;
+    g_autoptr(GKeyFile) file = g_key_file_new();
+    g_key_file_load_from_file(
+        file, staged("share/applications/" + kAppId + ".desktop").c_str(), G_KEY_FILE_NONE, nullptr);
+    g_autofree gchar* value = g_key_file_get_string(file, group.c_str(), key, nullptr);
+    return value ? value : "";
 }
 
-std::vector<std::string> DesktopEntry::actions() const
+std::vector<std::string> entryList(const char* key)
 {
-    gchar** names = g_key_file_get_string_list(
-        m_file, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ACTIONS, nullptr, nullptr);
-    std::vector<std::string> list;
-    for (gchar** name = names; name && *name; ++name)
-        list.emplace_back(*name);
-    g_strfreev(names);
-    return list;
+    g_autoptr(GKeyFile) file = g_key_file_new();
+    g_key_file_load_from_file(
+        file, staged("share/applications/" + kAppId + ".desktop").c_str(), G_KEY_FILE_NONE, nullptr);
+    g_auto(GStrv) values = g_key_file_get_string_list(file, G_KEY_FILE_DESKTOP_GROUP, key, nullptr, nullptr);
+    return values ? std::vector<std::string>(values, values + g_strv_length(values)) : std::vector<std::string>();
 }
 
-// The installed metainfo, asked with XPath.
-class Metainfo {
-public:
-    Metainfo() { m_document = xmlReadFile(staged("share/metainfo/" + kAppId + ".metainfo.xml").c_str(), nullptr, 0); }
-    ~Metainfo() { xmlFreeDoc(m_document); }
-    Metainfo(const Metainfo&) = delete;
-    Metainfo& operator=(const Metainfo&) = delete;
-
-    // The text of the first node the path names; empty if none.
-    std::string text(const std::string& path) const;
-
-private:
-    xmlDocPtr m_document = nullptr;
-};
-
-std::string Metainfo::text(const std::string& path) const
+// The text of the first node a path names in the installed metainfo; empty
+// if none.
+std::string metainfo(const std::string& path)
 {
-    if (!m_document)
-        return {};
-    xmlXPathContextPtr context = xmlXPathNewContext(m_document);
+    xmlDocPtr document = xmlReadFile(staged("share/metainfo/" + kAppId + ".metainfo.xml").c_str(), nullptr, 0);
+    xmlXPathContextPtr context = xmlXPathNewContext(document);
     xmlXPathObjectPtr found
         = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(("string(" + path + ")").c_str()), context);
     const std::string text = found && found->stringval ? reinterpret_cast<const char*>(found->stringval) : "";
     xmlXPathFreeObject(found);
     xmlXPathFreeContext(context);
+    xmlFreeDoc(document);
     return text;
 }
 
@@ -128,17 +96,15 @@ INSTANTIATE_TEST_SUITE_P(Sizes, InstalledIcon, testing::Values(16, 32),
 
 TEST(DesktopEntry, startsTheInstalledProgramWithItsIcon)
 {
-    const DesktopEntry entry;
-    EXPECT_EQ(entry.value(G_KEY_FILE_DESKTOP_KEY_EXEC), "tuxing");
+    EXPECT_EQ(entryValue(G_KEY_FILE_DESKTOP_KEY_EXEC), "tuxing");
     EXPECT_TRUE(QFileInfo(QString::fromStdString(staged("bin/tuxing"))).isExecutable());
-    EXPECT_EQ(entry.value(G_KEY_FILE_DESKTOP_KEY_ICON), kAppId);
+    EXPECT_EQ(entryValue(G_KEY_FILE_DESKTOP_KEY_ICON), kAppId);
 }
 
 TEST(DesktopEntry, isNamedAndDescribedInChinese)
 {
-    const DesktopEntry entry;
-    EXPECT_TRUE(hasHan(entry.value(G_KEY_FILE_DESKTOP_KEY_NAME)));
-    EXPECT_TRUE(hasHan(entry.value(G_KEY_FILE_DESKTOP_KEY_COMMENT)));
+    EXPECT_TRUE(hasHan(entryValue(G_KEY_FILE_DESKTOP_KEY_NAME)));
+    EXPECT_TRUE(hasHan(entryValue(G_KEY_FILE_DESKTOP_KEY_COMMENT)));
 }
 
 // Slow enough that the passes of colour can be watched sweeping over each
@@ -146,14 +112,12 @@ TEST(DesktopEntry, isNamedAndDescribedInChinese)
 // desktop calls a window that has not answered for 5 s not responding.
 TEST(DesktopEntry, offersInChineseToPaintAtAPaceThePicturesCanBeWatchedAt)
 {
-    const DesktopEntry entry;
-    const std::vector<std::string> names = entry.actions();
-    ASSERT_EQ(names.size(), 1u);
-    const std::string group = "Desktop Action " + names.front();
-    ASSERT_TRUE(entry.hasGroup(group)) << "no group for the action " << names.front();
-    EXPECT_TRUE(hasHan(entry.value(G_KEY_FILE_DESKTOP_KEY_NAME, group)));
+    const std::vector<std::string> actions = entryList(G_KEY_FILE_DESKTOP_KEY_ACTIONS);
+    ASSERT_EQ(actions.size(), 1u);
+    const std::string group = "Desktop Action " + actions.front();
+    EXPECT_TRUE(hasHan(entryValue(G_KEY_FILE_DESKTOP_KEY_NAME, group))) << "the action " << actions.front();
 
-    const std::string exec = entry.value(G_KEY_FILE_DESKTOP_KEY_EXEC, group);
+    const std::string exec = entryValue(G_KEY_FILE_DESKTOP_KEY_EXEC, group);
     const std::string paceOption = "tuxing --pace=";
     ASSERT_EQ(exec.substr(0, paceOption.size()), paceOption);
     bool isNumber = false;
@@ -163,19 +127,15 @@ TEST(DesktopEntry, offersInChineseToPaintAtAPaceThePicturesCanBeWatchedAt)
     EXPECT_GE(points::kMountainsAndWater / pace, 1.0);
 }
 
-TEST(Metainfo, releaseIsOnePointZeroZero)
-{
-    EXPECT_EQ(Metainfo().text("/component/releases/release/@version"), "1.00");
-}
+TEST(Metainfo, releaseIsOnePointZeroZero) { EXPECT_EQ(metainfo("/component/releases/release/@version"), "1.00"); }
 
 TEST(Metainfo, launchesTheDesktopEntry)
 {
-    const Metainfo metainfo;
-    EXPECT_EQ(metainfo.text("/component/id"), kAppId);
-    EXPECT_EQ(metainfo.text("/component/launchable[@type='desktop-id']"), kAppId + ".desktop");
-    EXPECT_EQ(metainfo.text("/component/provides/binary"), "tuxing");
+    EXPECT_EQ(metainfo("/component/id"), kAppId);
+    EXPECT_EQ(metainfo("/component/launchable[@type='desktop-id']"), kAppId + ".desktop");
+    EXPECT_EQ(metainfo("/component/provides/binary"), "tuxing");
     // Every text of the program is Simplified Chinese.
-    EXPECT_EQ(metainfo.text("/component/languages/lang"), "zh_CN");
+    EXPECT_EQ(metainfo("/component/languages/lang"), "zh_CN");
 }
 
 int main(int argc, char* argv[])
