@@ -11,10 +11,10 @@ cd "$(dirname "$0")/.."
 # through its WebDriver, which starts its MiniBrowser), the tool that cuts its
 # font down to the characters it shows and the one that renders its icons;
 # the Windows program's cross-compiler, the tools that make and read its icon
-# and resources, and Wine, which its test runs it in; and the load the
-# benchmarks can be run under.
+# and resources, Wine, which its test runs it in, and xprop, which reads the
+# window's icon there; and the load the benchmarks can be run under.
 others=(emscripten chromium firefox-esr webkit2gtk-driver python3-fonttools librsvg2-bin
-    g++-mingw-w64-x86-64-posix icoutils wine wine64 stress-ng)
+    g++-mingw-w64-x86-64-posix icoutils wine wine64 x11-utils stress-ng)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
